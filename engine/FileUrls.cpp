@@ -1,0 +1,35 @@
+#include "FileUrls.h"
+
+std::filesystem::path localPathFromUrl(const QUrl &url)
+{
+    if (!url.isValid() || url.scheme() != QLatin1String("file"))
+        return {};
+    const QString host = url.host();
+    if (!host.isEmpty() && host != QLatin1String("localhost"))
+        return {};
+    const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
+    const QByteArray bytes = QByteArray::fromPercentEncoding(encoded);
+    return std::filesystem::path(bytes.toStdString());
+}
+
+QUrl urlFromLocalPath(const std::filesystem::path &path)
+{
+    const QByteArray bytes = QByteArray::fromStdString(path.native());
+    // Keep "/" and the characters that need no escaping in a path.
+    const QByteArray encoded = bytes.toPercentEncoding("/!$&'()*+,;=:@~");
+    return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
+}
+
+QString lastPathComponent(const QUrl &url)
+{
+    QString path = url.path();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+QString displayPath(const std::filesystem::path &path)
+{
+    return QString::fromUtf8(path.native());
+}

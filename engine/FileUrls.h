@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QUrl>
+#include <filesystem>
+
+// File names on Linux are bytes, not necessarily UTF-8. Going through
+// QString (toLocalFile) would replace invalid bytes, so conversions between
+// file URLs and paths keep the percent-encoded bytes as they are.
+
+// The local path a file URL names, bytes preserved. Empty for non-file URLs.
+std::filesystem::path localPathFromUrl(const QUrl &url);
+
+// A file URL for a path, bytes preserved (non-UTF-8 bytes stay percent-encoded).
+QUrl urlFromLocalPath(const std::filesystem::path &path);
+
+// The last path component of a URL's path, ignoring one trailing slash
+// ("file:///home/u/Renders/" gives "Renders").
+QString lastPathComponent(const QUrl &url);
+
+// Display form of a path (invalid UTF-8 bytes shown as replacement characters).
+QString displayPath(const std::filesystem::path &path);

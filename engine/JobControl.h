@@ -1,0 +1,23 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <sys/types.h>
+
+// Lets the owner of a running job stop it: cancel() marks the job and
+// terminates the child process it is waiting on, if any.
+class JobControl {
+public:
+    void cancel();
+    bool isCancelled() const { return m_cancelled.load(); }
+
+    // Called by the tool runner around a child's life. Returns false (and
+    // registers nothing) when the job is already cancelled.
+    bool attachChild(pid_t pid);
+    void detachChild();
+
+private:
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_mutex;
+    pid_t m_child = 0;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Settings are doubles that may come from a hand-edited store ("nan", "1e400"):
+// every double-to-integer conversion goes through here, so none is undefined.
+
+// Truncates toward zero; NaN gives 0, values beyond the 64-bit range saturate.
+qint64 truncatedInteger(double value);
+
+// Plain decimal of the truncated value, for texts that must show something
+// even for a setting that is not a finite number in range.
+QString truncatedIntegerText(double value);
+
+// Plain decimal of an integer, no grouping.
+QString integerText(qint64 value);

@@ -1,0 +1,112 @@
+#include "TestEnvironment.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+std::filesystem::path makeRoot()
+{
+    if (std::getenv("LOOMFIN_TEST_ISOLATED")) {
+        const char *home = std::getenv("HOME");
+        return std::filesystem::path(home).parent_path();
+    }
+    // Started by hand: isolate before anything reads the environment.
+    const char *tmp = std::getenv("TMPDIR");
+    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/loomfin-test-XXXXXX";
+    if (!::mkdtemp(templ.data()))
+        std::abort();
+    const std::filesystem::path root(templ);
+    for (const char *sub : {"home", "config", "data", "cache", "tmp", "runtime"})
+        std::filesystem::create_directories(root / sub);
+    std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
+    ::setenv("HOME", (root / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
+    ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("LOOMFIN_TEST_ISOLATED", "1", 1);
+    return root;
+}
+
+// Runs before main(), before any QSettings or QStandardPaths use.
+const std::filesystem::path g_root = makeRoot();
+
+} // namespace
+
+namespace TestEnvironment {
+
+std::filesystem::path root()
+{
+    return g_root;
+}
+
+std::filesystem::path freshFolder(const QString &name)
+{
+    static int counter = 0;
+    const auto folder = g_root / "work" / (name.toStdString() + "-" + std::to_string(++counter));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+void makeFrames(const std::filesystem::path &folder, const QString &prefix, int first, int count,
+                int digits, int width, int height, const QString &extension)
+{
+    std::filesystem::create_directories(folder);
+    const QString pattern = QString::fromStdString(folder.string()) + QLatin1Char('/') + prefix +
+                            QStringLiteral("%0") + QString::number(digits) +
+                            QStringLiteral("d.") + extension;
+    int code = 0;
+    runProgram(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                QStringLiteral("-i"),
+                QStringLiteral("testsrc=size=%1x%2:rate=10").arg(width).arg(height),
+                QStringLiteral("-frames:v"), QString::number(count),
+                QStringLiteral("-start_number"), QString::number(first), QStringLiteral("-y"),
+                pattern},
+               &code);
+    if (code != 0)
+        throw std::runtime_error("ffmpeg could not make test frames");
+}
+
+QString runProgram(const QString &program, const QStringList &arguments, int *exitCode)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted(10000) || !process.waitForFinished(300000)) {
+        if (exitCode)
+            *exitCode = -1;
+        return {};
+    }
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString gifInfo(const std::filesystem::path &gif)
+{
+    return runProgram(QStringLiteral("gifsicle"),
+                      {QStringLiteral("--info"), QString::fromStdString(gif.string())});
+}
+
+int gifFrameCount(const std::filesystem::path &gif)
+{
+    const QRegularExpression images(QStringLiteral("(\\d+) images?"));
+    const auto match = images.match(gifInfo(gif));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+} // namespace TestEnvironment

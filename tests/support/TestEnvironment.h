@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+
+// Test programs run inside a private HOME/XDG/TMPDIR and session bus (see
+// run-isolated). Started directly, a test program isolates itself before
+// main() instead, without any session bus.
+namespace TestEnvironment {
+// Root of the private folders of this test process.
+std::filesystem::path root();
+// A new empty folder under root().
+std::filesystem::path freshFolder(const QString &name);
+// Writes `count` PNG frames (solid colours, w×h) named prefix + number
+// (digits wide) + ".png" into folder, numbered from `first`, using ffmpeg.
+void makeFrames(const std::filesystem::path &folder, const QString &prefix, int first, int count,
+                int digits = 4, int width = 64, int height = 48, const QString &extension = QStringLiteral("png"));
+// Runs a program and returns its standard output; fails the test on error.
+QString runProgram(const QString &program, const QStringList &arguments, int *exitCode = nullptr);
+// Number of images in a GIF, as gifsicle --info reports it.
+int gifFrameCount(const std::filesystem::path &gif);
+// Full text of gifsicle --info.
+QString gifInfo(const std::filesystem::path &gif);
+} // namespace TestEnvironment
