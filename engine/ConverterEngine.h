@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <atomic>
 #include <memory>
 
 class QSettings;
@@ -96,6 +97,8 @@ public:
     // Desktop notifications are on by default; the command line turns them off.
     void setNotificationsEnabled(bool enabled) { m_notificationsEnabled = enabled; }
     bool notificationsEnabled() const { return m_notificationsEnabled; }
+    // Lets a short-lived caller (the command line) wait for delivery.
+    DesktopNotifier *notifier() const;
 
 signals:
     // Fired once before every write of a published property, changed or not.
@@ -117,7 +120,9 @@ signals:
 
 private:
     void loadSettings();
-    void finishJob();
+    struct Job;
+    void finishJob(const Job *job);
+    void notify(const QString &title, const QString &message, int category);
     void waitForJob();
 
     std::unique_ptr<QSettings> m_store;
@@ -136,8 +141,7 @@ private:
     qint64 m_frameSkip = 0;
     QString m_outputPath;
 
-    bool m_notificationsEnabled = true;
+    std::atomic<bool> m_notificationsEnabled{true};
     bool m_jobRunning = false;
-    struct Job;
     std::unique_ptr<Job> m_job;
 };

@@ -1,6 +1,8 @@
 #include "NumberFormat.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <locale.h>
 #include <limits>
 
 qint64 truncatedInteger(double value)
@@ -33,4 +35,22 @@ QString truncatedIntegerText(double value)
 QString integerText(qint64 value)
 {
     return QString::number(value);
+}
+
+std::optional<double> parseFloatingLiteral(const QString &text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    const QByteArray bytes = text.toUtf8();
+    const char first = bytes.front();
+    // strtod would skip leading white space; the whole text must be the literal.
+    if (first == ' ' || (first >= '\t' && first <= '\r'))
+        return std::nullopt;
+    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    const char *begin = bytes.constData();
+    char *end = nullptr;
+    const double value = ::strtod_l(begin, &end, cLocale);
+    if (end == begin || end != begin + bytes.size())
+        return std::nullopt;
+    return value;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 // Settings are doubles that may come from a hand-edited store ("nan", "1e400"):
 // every double-to-integer conversion goes through here, so none is undefined.
@@ -15,3 +16,8 @@ QString truncatedIntegerText(double value);
 
 // Plain decimal of an integer, no grouping.
 QString integerText(qint64 value);
+
+// Parses the whole text as one C-locale floating literal, as strtod would
+// (sign, decimal or hexadecimal digits, exponent, "inf", "nan"), whatever the
+// process locale. No surrounding white space, no decimal comma, nothing after.
+std::optional<double> parseFloatingLiteral(const QString &text);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// Identity shared by the window, the command line, the desktop file and the
+// notifications.
+namespace ApplicationInfo {
+inline QString name() { return QStringLiteral("Loomfin"); }
+inline QString id() { return QStringLiteral("org.loomfin.Loomfin"); }
+inline QString version() { return QStringLiteral(LOOMFIN_VERSION); }
+} // namespace ApplicationInfo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "FrameSequence.h"
+#include "JobRequest.h"
+#include "JobSettings.h"
+
+#include <QDateTime>
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class JobReporter;
+class JobControl;
+
+// The files of one job. Temporary files live in a private folder made for
+// the job; the optimiser writes beside the output and is renamed on success.
+struct ConversionPaths {
+    std::filesystem::path stagingFolder;   // staged mode only
+    std::filesystem::path paletteFile;
+    std::filesystem::path unoptimisedFile;
+    std::filesystem::path optimiserOutput; // where gifsicle writes
+};
+
+// Arguments (program name excluded) of the three tool runs.
+struct CommandLines {
+    std::vector<std::string> input;
+    std::vector<std::string> palette;
+    std::vector<std::string> gif;
+    std::vector<std::string> optimiser;
+};
+
+// "YYYYMMDDTHHMMSS" of the given instant in UTC.
+QString jobTimestamp(const QDateTime &when);
+
+// A short size in decimal units ("2.1 MB").
+QString sizeText(qint64 bytes);
+
+// The temporary names of the job, inside `privateFolder`.
+ConversionPaths temporaryPaths(const std::filesystem::path &privateFolder, const QString &ts);
+
+// The ffmpeg input options for the sequence.
+std::vector<std::string> inputArguments(const FrameSequence &sequence,
+                                        const std::filesystem::path &folder,
+                                        const std::filesystem::path &stagingFolder,
+                                        const JobSettings &settings);
+
+// Pure: the three command lines of a job, nothing run or written.
+CommandLines buildCommandLines(const FrameSequence &sequence, const std::filesystem::path &folder,
+                               const JobSettings &settings, const ConversionPaths &paths);
+
+// The GIF's final name in `folder`: animation_<ts>.gif, or animation_<ts>-N.gif
+// when that is taken. Never replaces an existing file. Returns the name it
+// took, or an empty path if the move failed.
+std::filesystem::path publishOutput(const std::filesystem::path &written,
+                                    const std::filesystem::path &folder, const QString &ts);
+
+// Runs one job from start to end on the calling thread; every outcome is
+// reported through `reporter`. A cancelled job cleans up and reports nothing.
+void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control);

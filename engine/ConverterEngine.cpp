@@ -1,0 +1,438 @@
+#include "ConverterEngine.h"
+
+#include "ConversionPipeline.h"
+#include "DesktopNotifier.h"
+#include "FileUrls.h"
+#include "FrameSequence.h"
+#include "JobControl.h"
+#include "NumberFormat.h"
+
+#include <QDir>
+#include <QMetaObject>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <thread>
+
+struct ConverterEngine::Job {
+    JobControl control;
+    std::thread thread;
+};
+
+namespace {
+
+const QString keyFps = QStringLiteral("fps");
+const QString keyWidth = QStringLiteral("width");
+const QString keyMaxColors = QStringLiteral("maxColors");
+const QString keyLossy = QStringLiteral("lossy");
+const QString keyLoopCount = QStringLiteral("loopCount");
+const QString keyFrameSkip = QStringLiteral("frameSkip");
+const QString keyOutputPath = QStringLiteral("outputPath");
+
+// NaN equals NaN here: a NaN setting is kept, not corrected forever.
+bool sameDouble(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+// A missing key, or text that is no number, reads 0.
+double readDouble(const QSettings &store, const QString &key)
+{
+    const QVariant value = store.value(key);
+    if (!value.isValid())
+        return 0;
+    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray)
+        return parseFloatingLiteral(value.toString().trimmed()).value_or(0);
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    return ok ? d : 0;
+}
+
+qint64 readInteger(const QSettings &store, const QString &key)
+{
+    const QVariant value = store.value(key);
+    if (!value.isValid())
+        return 0;
+    bool ok = false;
+    const qint64 i = value.toLongLong(&ok);
+    if (ok)
+        return i;
+    return truncatedInteger(readDouble(store, key));
+}
+
+QString defaultOutputFolder()
+{
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath() + QStringLiteral("/Documents");
+    return documents + QStringLiteral("/GIF_Output");
+}
+
+std::unique_ptr<QSettings> userStore()
+{
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Loomfin"), QStringLiteral("Loomfin"));
+}
+
+} // namespace
+
+ConverterEngine::ConverterEngine(QObject *parent)
+    : ConverterEngine(userStore(), parent)
+{
+}
+
+ConverterEngine::ConverterEngine(std::unique_ptr<QSettings> store, QObject *parent)
+    : QObject(parent)
+    , m_store(std::move(store))
+    , m_notifier(std::make_unique<DesktopNotifier>())
+{
+    loadSettings();
+}
+
+ConverterEngine::~ConverterEngine()
+{
+    cancelJob();
+    waitForJob();
+}
+
+void ConverterEngine::loadSettings()
+{
+    double fps = readDouble(*m_store, keyFps);
+    if (fps == 0)
+        fps = 15;
+    setFps(fps);
+
+    double width = readDouble(*m_store, keyWidth);
+    if (width == 0)
+        width = 600;
+    setWidth(width);
+
+    double maxColors = readDouble(*m_store, keyMaxColors);
+    if (maxColors == 0)
+        maxColors = 256;
+    if (maxColors <= 2)
+        maxColors = 2;
+    if (maxColors > 256)
+        maxColors = 256;
+    setMaxColors(maxColors);
+
+    double lossy = readDouble(*m_store, keyLossy);
+    if (lossy <= 0)
+        lossy = 0;
+    if (lossy > 200)
+        lossy = 200;
+    setLossy(lossy);
+
+    setLoopCount(readInteger(*m_store, keyLoopCount));
+
+    qint64 frameSkip = readInteger(*m_store, keyFrameSkip);
+    if (frameSkip < 1)
+        frameSkip = 1;
+    setFrameSkip(frameSkip);
+
+    const QVariant path = m_store->value(keyOutputPath);
+    setOutputPath(path.isValid() ? path.toString() : QString());
+}
+
+// --- published job state -------------------------------------------------
+
+void ConverterEngine::setIsConverting(bool value)
+{
+    emit objectWillChange();
+    if (m_isConverting == value)
+        return;
+    m_isConverting = value;
+    emit isConvertingChanged();
+}
+
+void ConverterEngine::setProgress(double value)
+{
+    emit objectWillChange();
+    if (sameDouble(m_progress, value))
+        return;
+    m_progress = value;
+    emit progressChanged();
+}
+
+void ConverterEngine::setStatusMessage(const QString &value)
+{
+    emit objectWillChange();
+    if (m_statusMessage == value && m_statusMessage.isNull() == value.isNull())
+        return;
+    m_statusMessage = value;
+    emit statusMessageChanged();
+}
+
+void ConverterEngine::setLastOutputURL(const QUrl &value)
+{
+    emit objectWillChange();
+    if (m_lastOutputURL == value)
+        return;
+    m_lastOutputURL = value;
+    emit lastOutputURLChanged();
+}
+
+void ConverterEngine::setErrorMessage(const QString &value)
+{
+    emit objectWillChange();
+    if (m_errorMessage == value && m_errorMessage.isNull() == value.isNull())
+        return;
+    m_errorMessage = value;
+    emit errorMessageChanged();
+}
+
+// --- settings ----------------------------------------------------------------
+
+void ConverterEngine::setFps(double value)
+{
+    emit objectWillChange();
+    const bool changed = !sameDouble(m_fps, value);
+    m_fps = value;
+    if (changed)
+        emit fpsChanged();
+    m_store->setValue(keyFps, value);
+    m_store->sync();
+}
+
+void ConverterEngine::setWidth(double value)
+{
+    emit objectWillChange();
+    const bool changed = !sameDouble(m_width, value);
+    m_width = value;
+    if (changed)
+        emit widthChanged();
+    m_store->setValue(keyWidth, value);
+    m_store->sync();
+}
+
+void ConverterEngine::setMaxColors(double value)
+{
+    emit objectWillChange();
+    const bool changed = !sameDouble(m_maxColors, value);
+    m_maxColors = value;
+    if (changed)
+        emit maxColorsChanged();
+    const double corrected = std::isnan(value) ? value : std::max(std::min(value, 256.0), 2.0);
+    if (!sameDouble(corrected, value)) {
+        setMaxColors(corrected);
+        return;
+    }
+    m_store->setValue(keyMaxColors, value);
+    m_store->sync();
+}
+
+void ConverterEngine::setLossy(double value)
+{
+    emit objectWillChange();
+    const bool changed = !sameDouble(m_lossy, value);
+    m_lossy = value;
+    if (changed)
+        emit lossyChanged();
+    const double m = std::min(value, 200.0);
+    const double corrected = m >= 0 ? m : 0;
+    if (!sameDouble(corrected, value)) {
+        setLossy(corrected);
+        return;
+    }
+    m_store->setValue(keyLossy, value);
+    m_store->sync();
+}
+
+void ConverterEngine::setLoopCount(qint64 value)
+{
+    emit objectWillChange();
+    const bool changed = m_loopCount != value;
+    m_loopCount = value;
+    if (changed)
+        emit loopCountChanged();
+    m_store->setValue(keyLoopCount, value);
+    m_store->sync();
+}
+
+void ConverterEngine::setFrameSkip(qint64 value)
+{
+    emit objectWillChange();
+    const bool changed = m_frameSkip != value;
+    m_frameSkip = value;
+    if (changed)
+        emit frameSkipChanged();
+    m_store->setValue(keyFrameSkip, value);
+    m_store->sync();
+}
+
+void ConverterEngine::setOutputPath(const QString &value)
+{
+    emit objectWillChange();
+    const QString stored = value.isNull() ? QString(QLatin1String("")) : value;
+    const bool changed = m_outputPath != stored;
+    m_outputPath = stored;
+    if (changed)
+        emit outputPathChanged();
+    m_store->setValue(keyOutputPath, stored);
+    m_store->sync();
+}
+
+QUrl ConverterEngine::outputFolderURL() const
+{
+    if (!m_outputPath.isEmpty()) {
+        const QUrl url(m_outputPath, QUrl::StrictMode);
+        // Only a local, absolute folder: anything else would land somewhere
+        // the user did not choose (a relative path follows the working folder).
+        if (url.isValid() && url.scheme() == QLatin1String("file") && !url.path().isEmpty())
+            return url;
+        if (url.isValid() && url.scheme().isEmpty() && m_outputPath.startsWith(QLatin1Char('/')))
+            return urlFromLocalPath(m_outputPath.toStdString());
+    }
+    return QUrl::fromLocalFile(defaultOutputFolder());
+}
+
+JobSettings ConverterEngine::jobSettings() const
+{
+    return JobSettings::clamped(m_fps, m_width, m_maxColors, m_lossy, m_loopCount, m_frameSkip);
+}
+
+// --- job entry points --------------------------------------------------------
+
+void ConverterEngine::startFolderJob(const QUrl &folderURL)
+{
+    if (m_isConverting || m_jobRunning)
+        return;
+    JobRequest request;
+    request.folder = localPathFromUrl(folderURL);
+    request.settings = jobSettings();
+    submitJob(request);
+}
+
+void ConverterEngine::startFilesJob(const QList<QUrl> &fileURLs)
+{
+    if (m_isConverting || m_jobRunning || fileURLs.isEmpty())
+        return;
+    JobRequest request;
+    request.folder = localPathFromUrl(fileURLs.first()).parent_path();
+    std::vector<std::filesystem::path> files;
+    for (const QUrl &url : fileURLs) {
+        if (url.isLocalFile())
+            files.push_back(localPathFromUrl(url));
+    }
+    sortByFileName(files);
+    request.files = std::move(files);
+    request.settings = jobSettings();
+    submitJob(request);
+}
+
+bool ConverterEngine::submitJob(const JobRequest &request)
+{
+    if (m_isConverting || m_jobRunning)
+        return false;
+    waitForJob(); // the previous job's thread has made its final report
+    JobRequest job = request;
+    if (job.outputFolder.empty())
+        job.outputFolder = localPathFromUrl(outputFolderURL());
+    m_jobRunning = true;
+    m_job = std::make_unique<Job>();
+    Job *raw = m_job.get();
+    raw->thread = std::thread([this, raw, job] {
+        runConversion(job, *this, raw->control);
+        QMetaObject::invokeMethod(this, [this, raw] { finishJob(raw); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void ConverterEngine::cancelJob()
+{
+    if (m_job)
+        m_job->control.cancel();
+}
+
+void ConverterEngine::finishJob(const Job *job)
+{
+    // A newer job may already have replaced (and joined) this one.
+    if (m_job.get() != job)
+        return;
+    const bool cancelled = m_job->control.isCancelled();
+    waitForJob();
+    if (cancelled && m_jobRunning) {
+        // A cancelled job makes no report; return to idle quietly.
+        m_jobRunning = false;
+        setIsConverting(false);
+        setProgress(0);
+        setStatusMessage(QLatin1String(""));
+    }
+    m_jobRunning = false;
+    emit jobEnded();
+}
+
+void ConverterEngine::waitForJob()
+{
+    if (m_job && m_job->thread.joinable())
+        m_job->thread.join();
+    m_job.reset();
+}
+
+// --- reporting ---------------------------------------------------------------
+
+void ConverterEngine::postStatus(const QString &text, double fraction)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, text, fraction] {
+            setIsConverting(true);
+            setStatusMessage(text);
+            setProgress(fraction);
+            setErrorMessage(QString());
+        },
+        Qt::QueuedConnection);
+}
+
+void ConverterEngine::postFailure(const QString &message)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, message] {
+            m_jobRunning = false;
+            setIsConverting(false);
+            setProgress(0);
+            setErrorMessage(message);
+            setStatusMessage(QLatin1String(""));
+        },
+        Qt::QueuedConnection);
+    notify(QStringLiteral("Loomfin — Error"), message, int(DesktopNotifier::Category::TransferError));
+}
+
+void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeText)
+{
+    const QString name = lastPathComponent(outputURL);
+    const QString status = QStringLiteral("Done — ") + name + QStringLiteral(" (") + sizeText +
+                           QLatin1Char(')');
+    QMetaObject::invokeMethod(
+        this,
+        [this, status, outputURL] {
+            m_jobRunning = false;
+            setIsConverting(false);
+            setProgress(1);
+            setStatusMessage(status);
+            setLastOutputURL(outputURL);
+            setErrorMessage(QString());
+        },
+        Qt::QueuedConnection);
+    notify(QStringLiteral("Loomfin — Done ✓"), name + QStringLiteral(" · ") + sizeText,
+           int(DesktopNotifier::Category::TransferComplete));
+}
+
+void ConverterEngine::postNotification(const QString &title, const QString &message)
+{
+    notify(title, message, int(DesktopNotifier::Category::TransferComplete));
+}
+
+void ConverterEngine::notify(const QString &title, const QString &message, int category)
+{
+    if (!m_notificationsEnabled)
+        return;
+    m_notifier->notify(title, message, DesktopNotifier::Category(category));
+}
+
+DesktopNotifier *ConverterEngine::notifier() const
+{
+    return m_notifier.get();
+}
