@@ -29,8 +29,9 @@ std::string text(const QString &s)
     return s.toStdString();
 }
 
-// A base for the job's private folder that ffmpeg reads as a plain path.
-fs::path temporaryBase()
+} // namespace
+
+fs::path temporaryFolderBase()
 {
     const char *tmp = std::getenv("TMPDIR");
     std::string base = tmp && *tmp == '/' ? tmp : "/tmp";
@@ -39,9 +40,11 @@ fs::path temporaryBase()
     return base;
 }
 
+namespace {
+
 fs::path makePrivateFolder()
 {
-    std::string templ = (temporaryBase() / "loomfin-XXXXXX").native();
+    std::string templ = (temporaryFolderBase() / "loomfin-XXXXXX").native();
     if (!::mkdtemp(templ.data()))
         return {};
     return templ; // mkdtemp creates it 0700 with an unpredictable name

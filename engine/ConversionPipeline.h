@@ -30,6 +30,10 @@ struct CommandLines {
     std::vector<std::string> optimiser;
 };
 
+// Where jobs make their private folders: $TMPDIR, or /tmp when that is
+// unset or holds characters ffmpeg would read as a pattern.
+std::filesystem::path temporaryFolderBase();
+
 // "YYYYMMDDTHHMMSS" of the given instant in UTC.
 QString jobTimestamp(const QDateTime &when);
 
