@@ -17,34 +17,29 @@ const QStringList allKeys = {QStringLiteral("fps"),       QStringLiteral("width"
                              QStringLiteral("loopCount"), QStringLiteral("frameSkip"),
                              QStringLiteral("outputPath")};
 
-QString storePath()
-{
+QString storePath() {
     static int n = 0;
     return QString::fromStdString((TestEnvironment::root() / "stores").string()) +
            QStringLiteral("/store-%1.conf").arg(++n);
 }
 
-std::unique_ptr<QSettings> store(const QString &path)
-{
+std::unique_ptr<QSettings> store(const QString &path) {
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
 // Writes raw text values, as a hand-edited file would hold them.
-void writeRaw(const QString &path, const QString &key, const QString &value)
-{
+void writeRaw(const QString &path, const QString &key, const QString &value) {
     QSettings s(path, QSettings::IniFormat);
     s.setValue(key, value);
     s.sync();
 }
 
-QVariant readBack(const QString &path, const QString &key)
-{
+QVariant readBack(const QString &path, const QString &key) {
     QSettings s(path, QSettings::IniFormat);
     return s.value(key);
 }
 
-bool same(double a, double b)
-{
+bool same(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
 }
 
@@ -54,8 +49,7 @@ class TestConverterEngine : public QObject {
     Q_OBJECT
 
 private slots:
-    void emptyStoreLoadsDefaultsAndWritesThemBack()
-    {
+    void emptyStoreLoadsDefaultsAndWritesThemBack() {
         const QString path = storePath();
         ConverterEngine engine(store(path));
         QCOMPARE(engine.fps(), 15.0);
@@ -82,8 +76,7 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("outputPath")).toString(), QString());
     }
 
-    void loadRules_data()
-    {
+    void loadRules_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<double>("loaded");
@@ -92,35 +85,51 @@ private slots:
 
         const double nan = std::numeric_limits<double>::quiet_NaN();
         const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("fps 0 is the default") << "fps" << "0" << 15.0 << 15.0 << "15";
-        QTest::newRow("fps -5 kept, job 1") << "fps" << "-5" << -5.0 << 1.0 << "-5";
-        QTest::newRow("fps 12.5 kept") << "fps" << "12.5" << 12.5 << 12.5 << "12.5";
-        QTest::newRow("fps text reads 0") << "fps" << "abc" << 15.0 << 15.0 << "15";
-        QTest::newRow("fps nan kept, job 1") << "fps" << "nan" << nan << 1.0 << "nan";
-        QTest::newRow("width 5000 kept, job 1200") << "width" << "5000" << 5000.0 << 1200.0
-                                                   << "5000";
-        QTest::newRow("width inf, job 1200") << "width" << "inf" << inf << 1200.0 << "inf";
-        QTest::newRow("width 1e400 is inf") << "width" << "1e400" << inf << 1200.0 << "inf";
-        QTest::newRow("maxColors 1 becomes 2") << "maxColors" << "1" << 2.0 << 2.0 << "2";
-        QTest::newRow("maxColors 300 becomes 256") << "maxColors" << "300" << 256.0 << 256.0
-                                                   << "256";
-        QTest::newRow("maxColors nan kept, job 2") << "maxColors" << "nan" << nan << 2.0 << "nan";
-        QTest::newRow("lossy -4 becomes 0") << "lossy" << "-4" << 0.0 << 0.0 << "0";
-        QTest::newRow("lossy 250 becomes 200") << "lossy" << "250" << 200.0 << 200.0 << "200";
-        QTest::newRow("lossy nan becomes 0") << "lossy" << "nan" << 0.0 << 0.0 << "0";
-        QTest::newRow("loopCount -1 kept, job 0") << "loopCount" << "-1" << -1.0 << 0.0 << "-1";
-        QTest::newRow("loopCount 1.9 reads 1") << "loopCount" << "1.9" << 1.0 << 1.0 << "1";
+        QTest::newRow("fps 0 is the default") << "fps"
+                                              << "0" << 15.0 << 15.0 << "15";
+        QTest::newRow("fps -5 kept, job 1") << "fps"
+                                            << "-5" << -5.0 << 1.0 << "-5";
+        QTest::newRow("fps 12.5 kept") << "fps"
+                                       << "12.5" << 12.5 << 12.5 << "12.5";
+        QTest::newRow("fps text reads 0") << "fps"
+                                          << "abc" << 15.0 << 15.0 << "15";
+        QTest::newRow("fps nan kept, job 1") << "fps"
+                                             << "nan" << nan << 1.0 << "nan";
+        QTest::newRow("width 5000 kept, job 1200") << "width"
+                                                   << "5000" << 5000.0 << 1200.0 << "5000";
+        QTest::newRow("width inf, job 1200") << "width"
+                                             << "inf" << inf << 1200.0 << "inf";
+        QTest::newRow("width 1e400 is inf") << "width"
+                                            << "1e400" << inf << 1200.0 << "inf";
+        QTest::newRow("maxColors 1 becomes 2") << "maxColors"
+                                               << "1" << 2.0 << 2.0 << "2";
+        QTest::newRow("maxColors 300 becomes 256") << "maxColors"
+                                                   << "300" << 256.0 << 256.0 << "256";
+        QTest::newRow("maxColors nan kept, job 2") << "maxColors"
+                                                   << "nan" << nan << 2.0 << "nan";
+        QTest::newRow("lossy -4 becomes 0") << "lossy"
+                                            << "-4" << 0.0 << 0.0 << "0";
+        QTest::newRow("lossy 250 becomes 200") << "lossy"
+                                               << "250" << 200.0 << 200.0 << "200";
+        QTest::newRow("lossy nan becomes 0") << "lossy"
+                                             << "nan" << 0.0 << 0.0 << "0";
+        QTest::newRow("loopCount -1 kept, job 0") << "loopCount"
+                                                  << "-1" << -1.0 << 0.0 << "-1";
+        QTest::newRow("loopCount 1.9 reads 1") << "loopCount"
+                                               << "1.9" << 1.0 << 1.0 << "1";
         QTest::newRow("loopCount huge saturates")
-            << "loopCount" << "1e300" << double(std::numeric_limits<qint64>::max())
+            << "loopCount"
+            << "1e300" << double(std::numeric_limits<qint64>::max())
             << double(std::numeric_limits<qint64>::max()) << "9223372036854775807";
-        QTest::newRow("frameSkip 0 becomes 1") << "frameSkip" << "0" << 1.0 << 1.0 << "1";
-        QTest::newRow("frameSkip -3 becomes 1") << "frameSkip" << "-3" << 1.0 << 1.0 << "1";
-        QTest::newRow("frameSkip nan reads 0, becomes 1") << "frameSkip" << "nan" << 1.0 << 1.0
-                                                          << "1";
+        QTest::newRow("frameSkip 0 becomes 1") << "frameSkip"
+                                               << "0" << 1.0 << 1.0 << "1";
+        QTest::newRow("frameSkip -3 becomes 1") << "frameSkip"
+                                                << "-3" << 1.0 << 1.0 << "1";
+        QTest::newRow("frameSkip nan reads 0, becomes 1") << "frameSkip"
+                                                          << "nan" << 1.0 << 1.0 << "1";
     }
 
-    void loadRules()
-    {
+    void loadRules() {
         QFETCH(QString, key);
         QFETCH(QString, stored);
         QFETCH(double, loaded);
@@ -147,8 +156,7 @@ private slots:
         QCOMPARE(readBack(path, key).toString(), storedAfter);
     }
 
-    void correctionFiresTwoSignals_data()
-    {
+    void correctionFiresTwoSignals_data() {
         QTest::addColumn<QByteArray>("property");
         QTest::addColumn<double>("written");
         QTest::addColumn<double>("kept");
@@ -164,8 +172,7 @@ private slots:
         QTest::newRow("width 0 not clamped") << QByteArray("width") << 0.0 << 0.0 << 1;
     }
 
-    void correctionFiresTwoSignals()
-    {
+    void correctionFiresTwoSignals() {
         QFETCH(QByteArray, property);
         QFETCH(double, written);
         QFETCH(double, kept);
@@ -180,8 +187,7 @@ private slots:
         QCOMPARE(readBack(path, QString::fromLatin1(property)).toDouble(), kept);
     }
 
-    void everyWriteSignalsEvenUnchanged()
-    {
+    void everyWriteSignalsEvenUnchanged() {
         ConverterEngine engine(store(storePath()));
         QSignalSpy will(&engine, &ConverterEngine::objectWillChange);
         QSignalSpy fpsChanged(&engine, &ConverterEngine::fpsChanged);
@@ -195,8 +201,7 @@ private slots:
         QCOMPARE(fpsChanged.count(), 1);
     }
 
-    void integerSettingsStoredAsWritten()
-    {
+    void integerSettingsStoredAsWritten() {
         const QString path = storePath();
         ConverterEngine engine(store(path));
         engine.setFrameSkip(0);
@@ -211,8 +216,7 @@ private slots:
         QCOMPARE(again.loopCount(), -1);
     }
 
-    void jobSettingsClamps_data()
-    {
+    void jobSettingsClamps_data() {
         QTest::addColumn<double>("fps");
         QTest::addColumn<double>("width");
         QTest::addColumn<double>("maxColors");
@@ -235,8 +239,7 @@ private slots:
                                     << QList<double>{60, 100, 256, 0, 0, 1};
     }
 
-    void jobSettingsClamps()
-    {
+    void jobSettingsClamps() {
         QFETCH(double, fps);
         QFETCH(double, width);
         QFETCH(double, maxColors);
@@ -250,8 +253,7 @@ private slots:
                  expected);
     }
 
-    void takingJobSettingsLeavesTheEngineAlone()
-    {
+    void takingJobSettingsLeavesTheEngineAlone() {
         const QString path = storePath();
         writeRaw(path, QStringLiteral("fps"), QStringLiteral("nan"));
         ConverterEngine engine(store(path));
@@ -266,24 +268,26 @@ private slots:
         QCOMPARE(readBack(path, QStringLiteral("fps")).toString(), QStringLiteral("nan"));
     }
 
-    void outputFolder_data()
-    {
+    void outputFolder_data() {
         QTest::addColumn<QString>("outputPath");
         QTest::addColumn<QString>("expectedPath");
 
         const QString fallback = QDir::homePath() + QStringLiteral("/Documents/GIF_Output");
         QTest::newRow("empty is the default") << QString() << fallback;
-        QTest::newRow("folder URL") << "file:///srv/renders/out/" << "/srv/renders/out/";
-        QTest::newRow("escaped URL") << "file:///srv/my%20renders/" << "/srv/my renders/";
-        QTest::newRow("tilde is not expanded") << "file:///srv/~/gifs/" << "/srv/~/gifs/";
-        QTest::newRow("plain absolute path") << "/srv/plain" << "/srv/plain";
+        QTest::newRow("folder URL") << "file:///srv/renders/out/"
+                                    << "/srv/renders/out/";
+        QTest::newRow("escaped URL") << "file:///srv/my%20renders/"
+                                     << "/srv/my renders/";
+        QTest::newRow("tilde is not expanded") << "file:///srv/~/gifs/"
+                                               << "/srv/~/gifs/";
+        QTest::newRow("plain absolute path") << "/srv/plain"
+                                             << "/srv/plain";
         QTest::newRow("relative text is not a folder") << "renders" << fallback;
         QTest::newRow("another scheme") << "https://example.org/x/" << fallback;
         QTest::newRow("unparsable") << "file://[::1" << fallback;
     }
 
-    void outputFolder()
-    {
+    void outputFolder() {
         QFETCH(QString, outputPath);
         QFETCH(QString, expectedPath);
         ConverterEngine engine(store(storePath()));
@@ -292,8 +296,7 @@ private slots:
         QCOMPARE(engine.outputPath(), outputPath.isNull() ? QString() : outputPath);
     }
 
-    void reportsApplyInOrderOnTheMainThread()
-    {
+    void reportsApplyInOrderOnTheMainThread() {
         ConverterEngine engine(store(storePath()));
         engine.setNotificationsEnabled(false);
         engine.setLastOutputURL(QUrl(QStringLiteral("file:///old/earlier.gif")));
@@ -332,20 +335,22 @@ private slots:
         QCOMPARE(engine.statusMessage(), QString());
     }
 
-    void completionTexts_data()
-    {
+    void completionTexts_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("size");
         QTest::addColumn<QString>("status");
-        QTest::newRow("sized") << "file:///out/clip.gif" << "2.1 MB" << "Done — clip.gif (2.1 MB)";
-        QTest::newRow("unknown") << "file:///out/clip.gif" << "unknown size"
+        QTest::newRow("sized") << "file:///out/clip.gif"
+                               << "2.1 MB"
+                               << "Done — clip.gif (2.1 MB)";
+        QTest::newRow("unknown") << "file:///out/clip.gif"
+                                 << "unknown size"
                                  << "Done — clip.gif (unknown size)";
-        QTest::newRow("escaped name") << "file:///out/a%20b.gif" << "12 KB"
+        QTest::newRow("escaped name") << "file:///out/a%20b.gif"
+                                      << "12 KB"
                                       << "Done — a b.gif (12 KB)";
     }
 
-    void completionTexts()
-    {
+    void completionTexts() {
         QFETCH(QString, file);
         QFETCH(QString, size);
         QFETCH(QString, status);

@@ -10,8 +10,7 @@
 
 namespace {
 
-std::filesystem::path makeRoot()
-{
+std::filesystem::path makeRoot() {
     if (std::getenv("LOOMFIN_TEST_ISOLATED")) {
         const char *home = std::getenv("HOME");
         return std::filesystem::path(home).parent_path();
@@ -46,13 +45,11 @@ const std::filesystem::path g_root = makeRoot();
 
 namespace TestEnvironment {
 
-std::filesystem::path root()
-{
+std::filesystem::path root() {
     return g_root;
 }
 
-std::filesystem::path freshFolder(const QString &name)
-{
+std::filesystem::path freshFolder(const QString &name) {
     static int counter = 0;
     const auto folder = g_root / "work" / (name.toStdString() + "-" + std::to_string(++counter));
     std::filesystem::remove_all(folder);
@@ -61,28 +58,25 @@ std::filesystem::path freshFolder(const QString &name)
 }
 
 void makeFrames(const std::filesystem::path &folder, const QString &prefix, int first, int count,
-                int digits, int width, int height, const QString &extension)
-{
+                int digits, int width, int height, const QString &extension) {
     std::filesystem::create_directories(folder);
     const QString pattern = QString::fromStdString(folder.string()) + QLatin1Char('/') + prefix +
-                            QStringLiteral("%0") + QString::number(digits) +
-                            QStringLiteral("d.") + extension;
+                            QStringLiteral("%0") + QString::number(digits) + QStringLiteral("d.") +
+                            extension;
     int code = 0;
-    runProgram(QStringLiteral("ffmpeg"),
-               {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                QStringLiteral("-i"),
-                QStringLiteral("testsrc=size=%1x%2:rate=10").arg(width).arg(height),
-                QStringLiteral("-frames:v"), QString::number(count),
-                QStringLiteral("-start_number"), QString::number(first), QStringLiteral("-y"),
-                pattern},
-               &code);
+    runProgram(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("testsrc=size=%1x%2:rate=10").arg(width).arg(height),
+         QStringLiteral("-frames:v"), QString::number(count), QStringLiteral("-start_number"),
+         QString::number(first), QStringLiteral("-y"), pattern},
+        &code);
     if (code != 0)
         throw std::runtime_error("ffmpeg could not make test frames");
 }
 
-QString runProgram(const QString &program, const QStringList &arguments, int *exitCode)
-{
+QString runProgram(const QString &program, const QStringList &arguments, int *exitCode) {
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, arguments);
@@ -96,14 +90,12 @@ QString runProgram(const QString &program, const QStringList &arguments, int *ex
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-QString gifInfo(const std::filesystem::path &gif)
-{
+QString gifInfo(const std::filesystem::path &gif) {
     return runProgram(QStringLiteral("gifsicle"),
                       {QStringLiteral("--info"), QString::fromStdString(gif.string())});
 }
 
-int gifFrameCount(const std::filesystem::path &gif)
-{
+int gifFrameCount(const std::filesystem::path &gif) {
     const QRegularExpression images(QStringLiteral("(\\d+) images?"));
     const auto match = images.match(gifInfo(gif));
     return match.hasMatch() ? match.captured(1).toInt() : -1;

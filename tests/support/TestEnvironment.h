@@ -15,7 +15,8 @@ std::filesystem::path freshFolder(const QString &name);
 // Writes `count` PNG frames (solid colours, w×h) named prefix + number
 // (digits wide) + ".png" into folder, numbered from `first`, using ffmpeg.
 void makeFrames(const std::filesystem::path &folder, const QString &prefix, int first, int count,
-                int digits = 4, int width = 64, int height = 48, const QString &extension = QStringLiteral("png"));
+                int digits = 4, int width = 64, int height = 48,
+                const QString &extension = QStringLiteral("png"));
 // Runs a program and returns its standard output; fails the test on error.
 QString runProgram(const QString &program, const QStringList &arguments, int *exitCode = nullptr);
 // Number of images in a GIF, as gifsicle --info reports it.
