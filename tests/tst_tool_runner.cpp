@@ -24,8 +24,7 @@ namespace {
 const std::string kToolName = "loomfin-test-tool";
 
 std::string writeScript(const fs::path &folder, const std::string &name, const std::string &body,
-                        fs::perms permissions = fs::perms(0755))
-{
+                        fs::perms permissions = fs::perms(0755)) {
     fs::create_directories(folder);
     const fs::path path = folder / name;
     std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
@@ -33,8 +32,7 @@ std::string writeScript(const fs::path &folder, const std::string &name, const s
     return path.string();
 }
 
-QStringList toStrings(const std::vector<fs::path> &paths)
-{
+QStringList toStrings(const std::vector<fs::path> &paths) {
     QStringList list;
     for (const auto &path : paths)
         list << QString::fromStdString(path.string());
@@ -42,8 +40,7 @@ QStringList toStrings(const std::vector<fs::path> &paths)
 }
 
 // Peak resident memory of this process, in KiB.
-long peakResidentKiB()
-{
+long peakResidentKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
@@ -106,8 +103,7 @@ private:
     ToolLocations m_savedLocations;
 };
 
-void TestToolRunner::defaultLocationsFollowTheExecutable()
-{
+void TestToolRunner::defaultLocationsFollowTheExecutable() {
     // The test program lives in <build>/bin, as the app lives in <prefix>/bin.
     const ToolLocations locations = applicationToolLocations();
     QVERIFY(fs::equivalent(locations.bundleFolder, LOOMFIN_BINARY_DIR));
@@ -116,15 +112,13 @@ void TestToolRunner::defaultLocationsFollowTheExecutable()
         QVERIFY(fs::equivalent(*locations.resourcesFolder, LOOMFIN_BUILD_DATA_DIR));
 }
 
-void TestToolRunner::init()
-{
+void TestToolRunner::init() {
     m_pathWasSet = qEnvironmentVariableIsSet("PATH");
     m_savedPath = qgetenv("PATH");
     m_savedLocations = applicationToolLocations();
 }
 
-void TestToolRunner::cleanup()
-{
+void TestToolRunner::cleanup() {
     if (m_pathWasSet)
         qputenv("PATH", m_savedPath);
     else
@@ -132,15 +126,13 @@ void TestToolRunner::cleanup()
     setApplicationToolLocations(m_savedLocations);
 }
 
-ProcessResult TestToolRunner::runScript(const std::string &body, const RunOptions &options)
-{
-    const std::string script = writeScript(TestEnvironment::freshFolder(QStringLiteral("script")),
-                                           "fake-tool", body);
+ProcessResult TestToolRunner::runScript(const std::string &body, const RunOptions &options) {
+    const std::string script =
+        writeScript(TestEnvironment::freshFolder(QStringLiteral("script")), "fake-tool", body);
     return runTool(script, {}, options);
 }
 
-void TestToolRunner::searchDirectoriesOrder_data()
-{
+void TestToolRunner::searchDirectoriesOrder_data() {
     QTest::addColumn<bool>("withResources");
     QTest::addColumn<bool>("pathSet");
     QTest::addColumn<QByteArray>("path");
@@ -164,8 +156,7 @@ void TestToolRunner::searchDirectoriesOrder_data()
         << false << true << QByteArray("/p") << QStringList{QStringLiteral("/p")};
 }
 
-void TestToolRunner::searchDirectoriesOrder()
-{
+void TestToolRunner::searchDirectoriesOrder() {
     QFETCH(bool, withResources);
     QFETCH(bool, pathSet);
     QFETCH(QByteArray, path);
@@ -181,19 +172,18 @@ void TestToolRunner::searchDirectoriesOrder()
         expected << QStringLiteral("/prefix/share/loomfin/Tools")
                  << QStringLiteral("/prefix/share/loomfin");
     expected << QStringLiteral("/prefix/" LOOMFIN_DATA_SUBDIR "/Tools")
-             << QStringLiteral("/opt/homebrew/bin") << QStringLiteral("/usr/local/bin")
-             << fromPath;
+             << QStringLiteral("/opt/homebrew/bin") << QStringLiteral("/usr/local/bin") << fromPath;
     QCOMPARE(toStrings(toolSearchDirectories(locations, pathSet ? path.constData() : nullptr)),
              expected);
 }
 
-void TestToolRunner::locatePrecedence_data()
-{
+void TestToolRunner::locatePrecedence_data() {
     QTest::addColumn<QStringList>("holders");
     QTest::addColumn<QString>("winner");
 
     // Folders: resources Tools, resources, bundle Tools, then two PATH entries.
-    QTest::newRow("only on PATH") << QStringList{QStringLiteral("path2")} << QStringLiteral("path2");
+    QTest::newRow("only on PATH") << QStringList{QStringLiteral("path2")}
+                                  << QStringLiteral("path2");
     QTest::newRow("first PATH entry wins")
         << QStringList{QStringLiteral("path1"), QStringLiteral("path2")} << QStringLiteral("path1");
     QTest::newRow("bundle Tools beats PATH")
@@ -211,8 +201,7 @@ void TestToolRunner::locatePrecedence_data()
     QTest::newRow("nowhere") << QStringList() << QString();
 }
 
-void TestToolRunner::locatePrecedence()
-{
+void TestToolRunner::locatePrecedence() {
     QFETCH(QStringList, holders);
     QFETCH(QString, winner);
 
@@ -230,8 +219,8 @@ void TestToolRunner::locatePrecedence()
             writeScript(folder, kToolName, "exit 0");
     }
     setApplicationToolLocations({root / "prefix/share/loomfin", root / "bundle"});
-    qputenv("PATH", QByteArray::fromStdString((root / "path1").string() + ":" +
-                                              (root / "path2").string()));
+    qputenv("PATH",
+            QByteArray::fromStdString((root / "path1").string() + ":" + (root / "path2").string()));
 
     const auto found = locateTool(kToolName);
     if (winner.isEmpty()) {
@@ -243,8 +232,7 @@ void TestToolRunner::locatePrecedence()
              QString::fromStdString((folders.at(winner) / kToolName).string()));
 }
 
-void TestToolRunner::locateSkipsUnusableCandidates_data()
-{
+void TestToolRunner::locateSkipsUnusableCandidates_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("usable");
 
@@ -255,8 +243,7 @@ void TestToolRunner::locateSkipsUnusableCandidates_data()
     QTest::newRow("link to an executable") << QStringLiteral("link to executable") << true;
 }
 
-void TestToolRunner::locateSkipsUnusableCandidates()
-{
+void TestToolRunner::locateSkipsUnusableCandidates() {
     QFETCH(QString, kind);
     QFETCH(bool, usable);
 
@@ -286,8 +273,7 @@ void TestToolRunner::locateSkipsUnusableCandidates()
     QCOMPARE(*found, usable ? candidate.string() : fallback);
 }
 
-void TestToolRunner::locateRejectsNamesWithPaths()
-{
+void TestToolRunner::locateRejectsNamesWithPaths() {
     const fs::path root = TestEnvironment::freshFolder(QStringLiteral("names"));
     writeScript(root / "path/sub", kToolName, "exit 0");
     setApplicationToolLocations({std::nullopt, root / "bundle"});
@@ -298,15 +284,15 @@ void TestToolRunner::locateRejectsNamesWithPaths()
     QVERIFY(!locateTool(".."));
 }
 
-void TestToolRunner::condense_data()
-{
+void TestToolRunner::condense_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("last three non-blank lines")
         << 1 << QStringLiteral("a\n\n  b  \nc\nd") << QStringLiteral("b | c | d");
-    QTest::newRow("blank lines only") << 1 << QStringLiteral("\n   \n\t\n") << QStringLiteral("exit 1");
+    QTest::newRow("blank lines only")
+        << 1 << QStringLiteral("\n   \n\t\n") << QStringLiteral("exit 1");
     QTest::newRow("empty, start failure") << -1 << QString() << QStringLiteral("exit -1");
     QTest::newRow("empty, large status") << 255 << QString() << QStringLiteral("exit 255");
     QTest::newRow("one line") << 1 << QStringLiteral("only line\n") << QStringLiteral("only line");
@@ -322,20 +308,18 @@ void TestToolRunner::condense_data()
         << 1 << QStringLiteral("frame=  1\rframe=  2\rNo such file or directory\n")
         << QStringLiteral("frame=  1 | frame=  2 | No such file or directory");
     QTest::newRow("CRLF line ends") << 2 << QStringLiteral("a\r\nb\r\n") << QStringLiteral("a | b");
-    QTest::newRow("unicode kept")
-        << 1 << QStringLiteral("\u00a0 caf\u00e9 \u00d7 2 \n") << QStringLiteral("caf\u00e9 \u00d7 2");
+    QTest::newRow("unicode kept") << 1 << QStringLiteral("\u00a0 caf\u00e9 \u00d7 2 \n")
+                                  << QStringLiteral("caf\u00e9 \u00d7 2");
 }
 
-void TestToolRunner::condense()
-{
+void TestToolRunner::condense() {
     QFETCH(int, status);
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(condenseToolOutput(status, text), expected);
 }
 
-void TestToolRunner::startFailure_data()
-{
+void TestToolRunner::startFailure_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("error");
 
@@ -345,8 +329,7 @@ void TestToolRunner::startFailure_data()
     QTest::newRow("not a program") << QStringLiteral("garbage") << ENOEXEC;
 }
 
-void TestToolRunner::startFailure()
-{
+void TestToolRunner::startFailure() {
     QFETCH(QString, kind);
     QFETCH(int, error);
 
@@ -370,8 +353,7 @@ void TestToolRunner::startFailure()
     QCOMPARE(condenseToolOutput(result.exitStatus, result.outputText), expected);
 }
 
-void TestToolRunner::realToolStatus_data()
-{
+void TestToolRunner::realToolStatus_data() {
     QTest::addColumn<QString>("tool");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
@@ -380,14 +362,19 @@ void TestToolRunner::realToolStatus_data()
     const QString folder =
         QString::fromStdString(TestEnvironment::freshFolder(QStringLiteral("real")).string());
     const QString missing = folder + QStringLiteral("/missing.gif");
-    QTest::newRow("ffmpeg succeeds")
-        << QStringLiteral("ffmpeg")
-        << QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                       QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                       QStringLiteral("-i"), QStringLiteral("testsrc=size=64x48:rate=10"),
-                       QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-y"),
-                       folder + QStringLiteral("/frame.png")}
-        << 0 << QString();
+    QTest::newRow("ffmpeg succeeds") << QStringLiteral("ffmpeg")
+                                     << QStringList{QStringLiteral("-hide_banner"),
+                                                    QStringLiteral("-loglevel"),
+                                                    QStringLiteral("error"),
+                                                    QStringLiteral("-f"),
+                                                    QStringLiteral("lavfi"),
+                                                    QStringLiteral("-i"),
+                                                    QStringLiteral("testsrc=size=64x48:rate=10"),
+                                                    QStringLiteral("-frames:v"),
+                                                    QStringLiteral("1"),
+                                                    QStringLiteral("-y"),
+                                                    folder + QStringLiteral("/frame.png")}
+                                     << 0 << QString();
     QTest::newRow("ffmpeg without input")
         << QStringLiteral("ffmpeg")
         << QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-i"), missing,
@@ -400,8 +387,7 @@ void TestToolRunner::realToolStatus_data()
         << 1 << missing;
 }
 
-void TestToolRunner::realToolStatus()
-{
+void TestToolRunner::realToolStatus() {
     QFETCH(QString, tool);
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
@@ -421,8 +407,7 @@ void TestToolRunner::realToolStatus()
                  qPrintable(result.outputText));
 }
 
-void TestToolRunner::exitStatusAndErrorTail_data()
-{
+void TestToolRunner::exitStatusAndErrorTail_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("text");
@@ -431,6 +416,14 @@ void TestToolRunner::exitStatusAndErrorTail_data()
     QTest::newRow("status 3, tail of four lines")
         << QStringLiteral("printf 'one\\ntwo\\n\\n  three  \\nfour' >&2; exit 3") << 3
         << QStringLiteral("two\nthree\nfour");
+    QTest::newRow("trailing blank lines skipped")
+        << QStringLiteral("printf 'a\\nb\\nc\\n\\n\\n  \\n\\t\\n' >&2; exit 4") << 4
+        << QStringLiteral("a\nb\nc");
+    QTest::newRow("lines split across writes")
+        << QStringLiteral(
+               "printf 'fir' >&2; sleep 0.1; printf 'st\\n\\n\\nsec' >&2; sleep 0.1; "
+               "printf 'ond\\r\\n\\n\\nthird\\nfou' >&2; sleep 0.1; printf 'rth' >&2; exit 5")
+        << 5 << QStringLiteral("second\nthird\nfourth");
     QTest::newRow("status 255") << QStringLiteral("echo bad >&2; exit 255") << 255
                                 << QStringLiteral("bad");
     QTest::newRow("standard output is not part of the text")
@@ -440,8 +433,7 @@ void TestToolRunner::exitStatusAndErrorTail_data()
         << QStringLiteral("frame=  1\nframe=  2\nfailed here");
 }
 
-void TestToolRunner::exitStatusAndErrorTail()
-{
+void TestToolRunner::exitStatusAndErrorTail() {
     QFETCH(QString, script);
     QFETCH(int, status);
     QFETCH(QString, text);
@@ -451,8 +443,7 @@ void TestToolRunner::exitStatusAndErrorTail()
     QCOMPARE(result.outputText, text);
 }
 
-void TestToolRunner::killedBySignalIsFailure_data()
-{
+void TestToolRunner::killedBySignalIsFailure_data() {
     QTest::addColumn<int>("signal");
     QTest::addColumn<QString>("description");
 
@@ -460,25 +451,25 @@ void TestToolRunner::killedBySignalIsFailure_data()
     QTest::newRow("SIGSEGV") << 11 << QStringLiteral("Segmentation fault");
 }
 
-void TestToolRunner::killedBySignalIsFailure()
-{
+void TestToolRunner::killedBySignalIsFailure() {
     QFETCH(int, signal);
     QFETCH(QString, description);
 
     const ProcessResult result = runScript("ulimit -c 0; echo 'about to go' >&2; kill -" +
                                            std::to_string(signal) + " $$; exit 0");
     QCOMPARE(result.exitStatus, 128 + signal);
-    QCOMPARE(condenseToolOutput(result.exitStatus, result.outputText),
-             QStringLiteral("about to go | Terminated by signal %1 (%2)").arg(signal).arg(description));
+    QCOMPARE(
+        condenseToolOutput(result.exitStatus, result.outputText),
+        QStringLiteral("about to go | Terminated by signal %1 (%2)").arg(signal).arg(description));
 }
 
-void TestToolRunner::floodDoesNotBlockOrGrow_data()
-{
+void TestToolRunner::floodDoesNotBlockOrGrow_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("lastLine");
 
     QTest::newRow("standard error without line breaks")
-        << QStringLiteral("head -c 200000000 /dev/zero | tr '\\0' x >&2; echo >&2; echo 'late error' >&2")
+        << QStringLiteral(
+               "head -c 200000000 /dev/zero | tr '\\0' x >&2; echo >&2; echo 'late error' >&2")
         << QStringLiteral("late error");
     QTest::newRow("standard error lines")
         << QStringLiteral("yes 'progress line' | head -c 200000000 >&2; echo 'late error' >&2")
@@ -492,8 +483,7 @@ void TestToolRunner::floodDoesNotBlockOrGrow_data()
         << QStringLiteral("late error");
 }
 
-void TestToolRunner::floodDoesNotBlockOrGrow()
-{
+void TestToolRunner::floodDoesNotBlockOrGrow() {
     QFETCH(QString, script);
     QFETCH(QString, lastLine);
 
@@ -510,8 +500,7 @@ void TestToolRunner::floodDoesNotBlockOrGrow()
     QVERIFY2(peakResidentKiB() - peakBefore < 64 * 1024, "output must not be accumulated");
 }
 
-void TestToolRunner::errorTextDecoding_data()
-{
+void TestToolRunner::errorTextDecoding_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("text");
 
@@ -527,9 +516,10 @@ void TestToolRunner::errorTextDecoding_data()
     QTest::newRow("lone continuation byte") << QStringLiteral("printf 'a\\200b' >&2") << QString();
     QTest::newRow("overlong form") << QStringLiteral("printf '\\300\\257' >&2") << QString();
     QTest::newRow("surrogate") << QStringLiteral("printf '\\355\\240\\200' >&2") << QString();
-    QTest::newRow("beyond U+10FFFF") << QStringLiteral("printf '\\364\\220\\200\\200' >&2")
-                                     << QString();
-    QTest::newRow("cut off at the end") << QStringLiteral("printf 'abc\\342\\202' >&2") << QString();
+    QTest::newRow("beyond U+10FFFF")
+        << QStringLiteral("printf '\\364\\220\\200\\200' >&2") << QString();
+    QTest::newRow("cut off at the end")
+        << QStringLiteral("printf 'abc\\342\\202' >&2") << QString();
     QTest::newRow("long line cut at a character boundary")
         << QStringLiteral("head -c 4095 /dev/zero | tr '\\0' a >&2; printf '\\303\\251tail\\n' >&2")
         << QString(4095, QLatin1Char('a'));
@@ -541,8 +531,7 @@ void TestToolRunner::errorTextDecoding_data()
         << QStringLiteral("one\ntwo");
 }
 
-void TestToolRunner::errorTextDecoding()
-{
+void TestToolRunner::errorTextDecoding() {
     QFETCH(QString, script);
     QFETCH(QString, text);
 
@@ -551,8 +540,7 @@ void TestToolRunner::errorTextDecoding()
     QCOMPARE(result.outputText, text);
 }
 
-void TestToolRunner::cancellationStopsChild_data()
-{
+void TestToolRunner::cancellationStopsChild_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("minimumMs");
@@ -564,12 +552,11 @@ void TestToolRunner::cancellationStopsChild_data()
         << QStringLiteral("trap '' TERM; : > \"$1\"; exec sleep 1000") << 128 + SIGKILL << 1500
         << 6000;
     QTest::newRow("exits 0 on SIGTERM")
-        << QStringLiteral("trap 'kill $!; exit 0' TERM; : > \"$1\"; sleep 1000 & wait") << 128 + SIGTERM << 0
-        << 1500;
+        << QStringLiteral("trap 'kill $!; exit 0' TERM; : > \"$1\"; sleep 1000 & wait")
+        << 128 + SIGTERM << 0 << 1500;
 }
 
-void TestToolRunner::cancellationStopsChild()
-{
+void TestToolRunner::cancellationStopsChild() {
     QFETCH(QString, script);
     QFETCH(int, status);
     QFETCH(int, minimumMs);
@@ -593,16 +580,14 @@ void TestToolRunner::cancellationStopsChild()
     QVERIFY2(elapsed >= minimumMs && elapsed <= maximumMs, qPrintable(QString::number(elapsed)));
 }
 
-void TestToolRunner::cancelledBeforeStartNeverSucceeds()
-{
+void TestToolRunner::cancelledBeforeStartNeverSucceeds() {
     JobControl control;
     control.cancel();
     const ProcessResult result = runScript("exit 0", {{}, &control});
     QVERIFY(result.exitStatus != 0);
 }
 
-void TestToolRunner::extraEnvironmentReachesChildOnly()
-{
+void TestToolRunner::extraEnvironmentReachesChildOnly() {
     // ffmpeg writes a report file named by FFREPORT.
     const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("environment"));
     const QByteArray ours = "file=" + QByteArray::fromStdString((folder / "ours.log").string());
@@ -612,11 +597,11 @@ void TestToolRunner::extraEnvironmentReachesChildOnly()
 
     RunOptions options;
     options.environment = {{"FFREPORT", "file=" + (folder / "child.log").string()}};
-    const ProcessResult result = runTool(
-        *ffmpeg,
-        {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10",
-         "-frames:v", "1", "-y", (folder / "frame.png").string()},
-        options);
+    const ProcessResult result = runTool(*ffmpeg,
+                                         {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+                                          "testsrc=size=64x48:rate=10", "-frames:v", "1", "-y",
+                                          (folder / "frame.png").string()},
+                                         options);
     const QByteArray after = qgetenv("FFREPORT");
     qunsetenv("FFREPORT");
 
@@ -626,8 +611,7 @@ void TestToolRunner::extraEnvironmentReachesChildOnly()
     QCOMPARE(after, ours);
 }
 
-void TestToolRunner::rawArgumentBytesReachChild()
-{
+void TestToolRunner::rawArgumentBytesReachChild() {
     const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("bytes"));
     const std::string name = "caf\xe9 \xff frame.png"; // Latin-1, not UTF-8
     const auto ffmpeg = locateTool("ffmpeg");
@@ -643,8 +627,7 @@ void TestToolRunner::rawArgumentBytesReachChild()
     QCOMPARE(written, std::vector<std::string>{name});
 }
 
-void TestToolRunner::childStartsWithOnlyStandardStreams()
-{
+void TestToolRunner::childStartsWithOnlyStandardStreams() {
     const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("descriptors"));
     const int plain = ::open(writeScript(folder, "some-file", "").c_str(), O_RDONLY);
     QVERIFY(plain >= 0);
@@ -652,25 +635,25 @@ void TestToolRunner::childStartsWithOnlyStandardStreams()
     ::close(plain);
     QVERIFY(high >= 100);
 
-    const ProcessResult result = runScript(
-        "echo \"stdin=$(readlink /proc/$$/fd/0)\" >&2; [ -e /proc/$$/fd/" + std::to_string(high) +
-        " ] && echo leaked >&2; exit 0");
+    const ProcessResult result =
+        runScript("echo \"stdin=$(readlink /proc/$$/fd/0)\" >&2; [ -e /proc/$$/fd/" +
+                  std::to_string(high) + " ] && echo leaked >&2; exit 0");
     ::close(high);
     QCOMPARE(result.exitStatus, 0);
     QCOMPARE(result.outputText, QStringLiteral("stdin=/dev/null"));
 }
 
-void TestToolRunner::missingToolsMessageText()
-{
+void TestToolRunner::missingToolsMessageText() {
     setApplicationToolLocations({std::nullopt, "/opt/loomfin"});
-    QCOMPARE(missingToolsMessage(),
-             QStringLiteral("Missing required tools: ffmpeg + gifsicle.\n"
-                            "For app releases, bundle executables at /opt/loomfin/" LOOMFIN_DATA_SUBDIR
-                            "/Tools/.\n"
-                            "Dev fallback paths checked: /opt/homebrew/bin, /usr/local/bin, and "
-                            "$PATH.\n"
-                            "Install them from your distribution's packages, for example: sudo apt "
-                            "install ffmpeg gifsicle"));
+    QCOMPARE(
+        missingToolsMessage(),
+        QStringLiteral("Missing required tools: ffmpeg + gifsicle.\n"
+                       "For app releases, bundle executables at /opt/loomfin/" LOOMFIN_DATA_SUBDIR
+                       "/Tools/.\n"
+                       "Dev fallback paths checked: /opt/homebrew/bin, /usr/local/bin, and "
+                       "$PATH.\n"
+                       "Install them from your distribution's packages, for example: sudo apt "
+                       "install ffmpeg gifsicle"));
 }
 
 QTEST_GUILESS_MAIN(TestToolRunner)

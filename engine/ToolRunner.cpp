@@ -1,0 +1,652 @@
+#include "ToolRunner.h"
+
+#include "FileUrls.h"
+#include "JobControl.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::mutex g_locationsMutex;
+std::optional<ToolLocations> g_locations;
+
+ToolLocations locationsFromExecutable() {
+    ToolLocations locations;
+    std::error_code error;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    // <prefix>/bin/loomfin: the installation folder is the parent of bin.
+    locations.bundleFolder = error || exe.empty() ? fs::path("/") : exe.parent_path().parent_path();
+    const fs::path data = locations.bundleFolder / LOOMFIN_DATA_SUBDIR;
+    if (fs::is_directory(data, error))
+        locations.resourcesFolder = data;
+    return locations;
+}
+
+// Relative folders would make the lookup depend on where the app was started;
+// pin them to the current directory now.
+fs::path anchored(const fs::path &path) {
+    if (path.is_absolute())
+        return path;
+    std::error_code error;
+    const fs::path cwd = fs::current_path(error);
+    return error ? path : cwd / path;
+}
+
+constexpr std::size_t kMaxLineBytes = 4096;
+constexpr std::size_t kKeptLines = 3;
+constexpr std::size_t kReadChunk = 64 * 1024;
+// What a child can have left in a pipe when it exits is bounded by the pipe's
+// capacity; a grandchild still writing must not keep us here.
+constexpr std::size_t kMaxDrainAfterExit = 1024 * 1024;
+constexpr auto kKillGrace = std::chrono::seconds(2);
+
+bool isAsciiBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+bool isLineEnd(char c) {
+    return c == '\n' || c == '\r';
+}
+
+const char *findFirstLineEnd(const char *begin, const char *end) {
+    const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', end - begin));
+    const char *limit = lf ? lf : end;
+    const auto *cr = static_cast<const char *>(std::memchr(begin, '\r', limit - begin));
+    return cr ? cr : limit;
+}
+
+// The last line end in [begin, end); there must be one.
+const char *findLastLineEnd(const char *begin, const char *end) {
+    const auto *lf = static_cast<const char *>(::memrchr(begin, '\n', end - begin));
+    const char *from = lf ? lf + 1 : begin;
+    const auto *cr = static_cast<const char *>(::memrchr(from, '\r', end - from));
+    return cr ? cr : lf;
+}
+
+// Incremental UTF-8 check: rejects overlong forms, surrogates, code points
+// above U+10FFFF and sequences cut off at the end.
+class Utf8Validator {
+public:
+    bool feed(const char *data, std::size_t size) {
+        std::size_t i = 0;
+        while (i < size && m_valid) {
+            if (m_pending == 0) {
+                // ASCII runs are the common case: skip them a word at a time.
+                std::uint64_t word;
+                while (i + sizeof word <= size) {
+                    std::memcpy(&word, data + i, sizeof word);
+                    if (word & 0x8080808080808080ULL)
+                        break;
+                    i += sizeof word;
+                }
+                while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
+                    ++i;
+                if (i == size)
+                    break;
+            }
+            step(static_cast<unsigned char>(data[i++]));
+        }
+        return m_valid;
+    }
+    bool finish() {
+        if (m_pending != 0)
+            m_valid = false;
+        return m_valid;
+    }
+    bool isValid() const { return m_valid; }
+
+private:
+    void step(unsigned char b) {
+        if (m_pending > 0) {
+            if (b < m_low || b > m_high) {
+                m_valid = false;
+                return;
+            }
+            --m_pending;
+            m_low = 0x80;
+            m_high = 0xBF;
+            return;
+        }
+        if (b < 0x80)
+            return;
+        m_low = 0x80;
+        m_high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            m_pending = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            m_pending = 2;
+            if (b == 0xE0)
+                m_low = 0xA0;
+            else if (b == 0xED)
+                m_high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            m_pending = 3;
+            if (b == 0xF0)
+                m_low = 0x90;
+            else if (b == 0xF4)
+                m_high = 0x8F;
+        } else {
+            m_valid = false;
+        }
+    }
+
+    bool m_valid = true;
+    int m_pending = 0;
+    unsigned char m_low = 0x80;
+    unsigned char m_high = 0xBF;
+};
+
+// Keeps only what a failure summary can use: the last few non-blank lines of
+// standard error, each cut to a bounded length. Memory stays constant however
+// much the child writes.
+class ErrorTail {
+public:
+    void feed(const char *data, std::size_t size) {
+        if (!m_utf8.feed(data, size))
+            return; // the text will be empty anyway
+        const char *end = data + size;
+        const char *first = findFirstLineEnd(data, end);
+        append(data, static_cast<std::size_t>(first - data));
+        if (first == end)
+            return;
+        endLine();
+        const char *last = findLastLineEnd(first, end);
+        // Of the complete lines between them only the last few non-blank ones
+        // can survive; find where they start, scanning back.
+        const char *from = last;
+        for (std::size_t found = 0; from > first && found < kKeptLines;) {
+            const char *begin = from;
+            while (!isLineEnd(begin[-1]))
+                --begin;
+            if (isNonBlank(begin, static_cast<std::size_t>(from - begin)))
+                ++found;
+            from = begin - 1;
+        }
+        for (const char *p = from + 1; p <= last;) {
+            const char *q = p;
+            while (!isLineEnd(*q))
+                ++q;
+            append(p, static_cast<std::size_t>(q - p));
+            endLine();
+            p = q + 1;
+        }
+        append(last + 1, static_cast<std::size_t>(end - last - 1));
+    }
+
+    // Returns the kept lines joined by "\n", or nothing if the stream was not
+    // valid UTF-8.
+    QString finish() {
+        endLine();
+        if (!m_utf8.finish())
+            return {};
+        std::string joined;
+        for (std::size_t i = 0; i < m_count; ++i) {
+            if (i > 0)
+                joined += '\n';
+            joined += m_kept[(m_next + kKeptLines - m_count + i) % kKeptLines];
+        }
+        return QString::fromUtf8(joined);
+    }
+
+private:
+    void append(const char *data, std::size_t size) {
+        // Leading indentation would otherwise use up the length cap.
+        if (m_line.empty() && !m_truncated) {
+            while (size > 0 && isAsciiBlank(*data)) {
+                ++data;
+                --size;
+            }
+        }
+        const std::size_t room = kMaxLineBytes - m_line.size();
+        if (size > room) {
+            size = room;
+            m_truncated = true;
+        }
+        m_line.append(data, size);
+    }
+
+    void endLine() {
+        if (m_truncated)
+            dropIncompleteCodePoint();
+        while (!m_line.empty() && isAsciiBlank(m_line.back()))
+            m_line.pop_back();
+        if (isNonBlank(m_line.data(), m_line.size())) {
+            m_kept[m_next].assign(m_line);
+            m_next = (m_next + 1) % kKeptLines;
+            if (m_count < kKeptLines)
+                ++m_count;
+        }
+        m_line.clear();
+        m_truncated = false;
+    }
+
+    void dropIncompleteCodePoint() {
+        std::size_t i = m_line.size();
+        std::size_t continuation = 0;
+        while (i > 0 && continuation < 3 &&
+               (static_cast<unsigned char>(m_line[i - 1]) & 0xC0) == 0x80) {
+            --i;
+            ++continuation;
+        }
+        if (i == 0)
+            return;
+        const auto lead = static_cast<unsigned char>(m_line[i - 1]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (length > 1 && continuation < length - 1)
+            m_line.resize(i - 1);
+    }
+
+    static bool isNonBlank(const char *data, std::size_t size) {
+        bool onlyAscii = true;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (static_cast<unsigned char>(data[i]) >= 0x80)
+                onlyAscii = false;
+            else if (!isAsciiBlank(data[i]))
+                return true;
+        }
+        // Only blanks and non-ASCII characters: let Qt decide what is white space.
+        return !onlyAscii &&
+               !QString::fromUtf8(data, static_cast<qsizetype>(size)).trimmed().isEmpty();
+    }
+
+    Utf8Validator m_utf8;
+    std::string m_line;
+    bool m_truncated = false;
+    std::array<std::string, kKeptLines> m_kept;
+    std::size_t m_next = 0;
+    std::size_t m_count = 0;
+};
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd)
+        : m_fd(fd) {}
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+    ~UniqueFd() { reset(); }
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    void reset(int fd = -1) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// A pipe whose ends are close-on-exec and never take the numbers 0-2, so the
+// child's dup2 onto its standard streams cannot clash with them.
+int makePipe(UniqueFd &readEnd, UniqueFd &writeEnd) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return errno;
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
+    for (UniqueFd *end : {&readEnd, &writeEnd}) {
+        if (end->get() >= 3)
+            continue;
+        const int moved = ::fcntl(end->get(), F_DUPFD_CLOEXEC, 3);
+        if (moved < 0)
+            return errno;
+        end->reset(moved);
+    }
+    return 0;
+}
+
+bool validEnvironmentName(const std::string &name) {
+    return !name.empty() && name.find('=') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+std::vector<std::string> childEnvironment(const RunOptions &options) {
+    std::vector<std::string> entries;
+    auto overridden = [&options](const char *entry) {
+        for (const auto &[name, value] : options.environment) {
+            if (std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=')
+                return true;
+        }
+        return false;
+    };
+    for (char **entry = environ; entry && *entry; ++entry) {
+        if (!overridden(*entry))
+            entries.emplace_back(*entry);
+    }
+    for (std::size_t i = 0; i < options.environment.size(); ++i) {
+        const auto &[name, value] = options.environment[i];
+        if (!validEnvironmentName(name))
+            continue;
+        // A later entry for the same name wins.
+        bool repeated = false;
+        for (std::size_t j = i + 1; j < options.environment.size(); ++j)
+            repeated = repeated || options.environment[j].first == name;
+        if (!repeated)
+            entries.push_back(name + '=' + value);
+    }
+    return entries;
+}
+
+QString startFailure(const std::string &executablePath, int error) {
+    return QStringLiteral("Could not start %1: %2")
+        .arg(displayPath(executablePath),
+             QString::fromLocal8Bit(std::generic_category().message(error)));
+}
+
+void appendLine(QString &text, const QString &line) {
+    if (!text.isEmpty())
+        text += QLatin1Char('\n');
+    text += line;
+}
+
+// Reads what is ready on fd; closes it at end of file or on error.
+void readAvailable(UniqueFd &fd, char *buffer, ErrorTail *tail, std::size_t *budget = nullptr) {
+    for (;;) {
+        std::size_t want = kReadChunk;
+        if (budget) {
+            if (*budget == 0)
+                return;
+            want = std::min(want, *budget);
+        }
+        const ssize_t n = ::read(fd.get(), buffer, want);
+        if (n > 0) {
+            if (tail)
+                tail->feed(buffer, static_cast<std::size_t>(n));
+            if (budget)
+                *budget -= static_cast<std::size_t>(n);
+            else
+                return; // one read per wake-up; poll says when there is more
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN)
+            return;
+        fd.reset();
+        return;
+    }
+}
+
+} // namespace
+
+void setApplicationToolLocations(const ToolLocations &locations) {
+    std::lock_guard lock(g_locationsMutex);
+    g_locations = locations;
+}
+
+ToolLocations applicationToolLocations() {
+    std::lock_guard lock(g_locationsMutex);
+    if (!g_locations)
+        g_locations = locationsFromExecutable();
+    return *g_locations;
+}
+
+std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
+                                            const char *pathVariable) {
+    std::vector<fs::path> directories;
+    if (locations.resourcesFolder) {
+        directories.push_back(anchored(*locations.resourcesFolder / "Tools"));
+        directories.push_back(anchored(*locations.resourcesFolder));
+    }
+    directories.push_back(anchored(locations.bundleFolder / LOOMFIN_DATA_SUBDIR / "Tools"));
+    directories.emplace_back("/opt/homebrew/bin");
+    directories.emplace_back("/usr/local/bin");
+
+    const std::string path = pathVariable ? pathVariable : "";
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(':', start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (end > start)
+            directories.push_back(anchored(fs::path(path.substr(start, end - start))));
+        start = end + 1;
+    }
+    return directories;
+}
+
+std::optional<std::string> locateTool(const std::string &name) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return std::nullopt;
+    // Copy at once: the environment belongs to the main thread.
+    const char *pathVariable = std::getenv("PATH");
+    const std::string path = pathVariable ? pathVariable : "";
+    const auto directories =
+        toolSearchDirectories(applicationToolLocations(), pathVariable ? path.c_str() : nullptr);
+    for (const fs::path &directory : directories) {
+        const std::string candidate = (directory / name).string();
+        struct stat info {};
+        // stat follows symbolic links; a folder named like the tool is no tool.
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+ProcessResult runTool(const std::string &executablePath, const std::vector<std::string> &arguments,
+                      const RunOptions &options) {
+    ProcessResult result;
+
+    // A NUL byte cannot reach the child; never run a silently shortened command.
+    bool embeddedNul = executablePath.find('\0') != std::string::npos;
+    for (const std::string &argument : arguments)
+        embeddedNul = embeddedNul || argument.find('\0') != std::string::npos;
+    if (embeddedNul) {
+        result.outputText = startFailure(executablePath, EINVAL);
+        return result;
+    }
+
+    UniqueFd outRead, outWrite, errRead, errWrite;
+    int error = makePipe(outRead, outWrite);
+    if (!error)
+        error = makePipe(errRead, errWrite);
+    if (error) {
+        result.outputText = startFailure(executablePath, error);
+        return result;
+    }
+
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(executablePath.c_str()));
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    std::vector<std::string> environment = childEnvironment(options);
+    std::vector<char *> envp;
+    for (std::string &entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    // The child gets no terminal input (ffmpeg would read keys from it) and
+    // none of our other descriptors.
+    error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (!error)
+        error = posix_spawn_file_actions_adddup2(&actions, outWrite.get(), 1);
+    if (!error)
+        error = posix_spawn_file_actions_adddup2(&actions, errWrite.get(), 2);
+    if (!error)
+        error = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    // Signal masks and ignored signals are inherited through exec; start clean.
+    sigset_t noSignals;
+    sigset_t allSignals;
+    sigemptyset(&noSignals);
+    sigfillset(&allSignals);
+    sigdelset(&allSignals, SIGKILL);
+    sigdelset(&allSignals, SIGSTOP);
+    if (!error)
+        error = posix_spawnattr_setsigmask(&attributes, &noSignals);
+    if (!error)
+        error = posix_spawnattr_setsigdefault(&attributes, &allSignals);
+    if (!error)
+        error =
+            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    if (!error)
+        error = posix_spawn(&pid, executablePath.c_str(), &actions, &attributes, argv.data(),
+                            envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    outWrite.reset();
+    errWrite.reset();
+    if (error) {
+        result.outputText = startFailure(executablePath, error);
+        return result;
+    }
+
+    using Clock = std::chrono::steady_clock;
+    JobControl *control = options.control;
+    const bool attached = control && control->attachChild(pid);
+    std::optional<Clock::time_point> cancelledAt;
+    bool killSent = false;
+    if (control && !attached) {
+        ::kill(pid, SIGKILL);
+        cancelledAt = Clock::now();
+        killSent = true;
+    }
+
+    ErrorTail tail;
+    const auto buffer = std::make_unique<char[]>(kReadChunk);
+    bool exited = false;
+    bool statusLost = false;
+    while (!exited) {
+        pollfd fds[2];
+        nfds_t count = 0;
+        UniqueFd *owners[2];
+        for (UniqueFd *fd : {&outRead, &errRead}) {
+            if (fd->isOpen()) {
+                fds[count] = pollfd{fd->get(), POLLIN, 0};
+                owners[count++] = fd;
+            }
+        }
+        // Wake regularly to notice cancellation; poll faster once both pipes
+        // are closed, as then only the exit is left to see.
+        const int ready = ::poll(fds, count, count > 0 ? 100 : 10);
+        if (ready < 0 && errno != EINTR)
+            ::usleep(10 * 1000);
+        for (nfds_t i = 0; ready > 0 && i < count; ++i) {
+            if (fds[i].revents != 0)
+                readAvailable(*owners[i], buffer.get(), owners[i] == &errRead ? &tail : nullptr);
+        }
+
+        // Look without reaping: the pid must stay ours until JobControl lets go.
+        siginfo_t info{};
+        const int waited =
+            ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+        if (waited == 0 && info.si_pid == pid) {
+            exited = true;
+        } else if (waited < 0 && errno == ECHILD) {
+            exited = true; // reaped elsewhere (SIGCHLD ignored)
+            statusLost = true;
+        } else if (control && control->isCancelled()) {
+            // cancel() has sent SIGTERM; insist if the child ignores it.
+            const auto now = Clock::now();
+            if (!cancelledAt)
+                cancelledAt = now;
+            else if (!killSent && now - *cancelledAt >= kKillGrace) {
+                ::kill(pid, SIGKILL);
+                killSent = true;
+            }
+        }
+    }
+    // SIGTERM may have ended the child before the loop saw the cancellation.
+    const bool cancelled = cancelledAt || (control && control->isCancelled());
+    if (attached)
+        control->detachChild();
+
+    int status = 0;
+    if (!statusLost) {
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+
+    // Take what the child left in the pipes, without waiting on descendants
+    // that may still hold them open.
+    for (UniqueFd *fd : {&outRead, &errRead}) {
+        if (!fd->isOpen())
+            continue;
+        ::fcntl(fd->get(), F_SETFL, ::fcntl(fd->get(), F_GETFL) | O_NONBLOCK);
+        std::size_t budget = kMaxDrainAfterExit;
+        readAvailable(*fd, buffer.get(), fd == &errRead ? &tail : nullptr, &budget);
+    }
+
+    result.outputText = tail.finish();
+    if (statusLost) {
+        result.exitStatus = -1;
+        appendLine(result.outputText, QStringLiteral("Exit status unavailable"));
+    } else if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        result.exitStatus = 128 + signal;
+        const char *description = sigdescr_np(signal);
+        appendLine(result.outputText,
+                   QStringLiteral("Terminated by signal %1 (%2)")
+                       .arg(signal)
+                       .arg(QString::fromUtf8(description ? description : "unknown")));
+    } else {
+        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // A cancelled child that exits cleanly on SIGTERM must not pass for a success.
+    if (cancelled && result.exitStatus == 0) {
+        result.exitStatus = 128 + SIGTERM;
+        appendLine(result.outputText, QStringLiteral("Cancelled"));
+    }
+    return result;
+}
+
+QString condenseToolOutput(int status, const QString &text) {
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != QLatin1Char('\n') && text[i] != QLatin1Char('\r'))
+            continue;
+        const QString line = text.mid(start, i - start).trimmed();
+        if (!line.isEmpty())
+            lines.append(line);
+        start = i + 1;
+    }
+    if (lines.isEmpty())
+        return QStringLiteral("exit ") + QString::number(status);
+    return lines.mid(std::max<qsizetype>(0, lines.size() - 3)).join(QStringLiteral(" | "));
+}
+
+QString missingToolsMessage() {
+    const fs::path bundled =
+        applicationToolLocations().bundleFolder / LOOMFIN_DATA_SUBDIR / "Tools";
+    return QStringList{
+        QStringLiteral("Missing required tools: ffmpeg + gifsicle."),
+        QStringLiteral("For app releases, bundle executables at ") + displayPath(bundled) +
+            QStringLiteral("/."),
+        QStringLiteral("Dev fallback paths checked: /opt/homebrew/bin, /usr/local/bin, and $PATH."),
+        QStringLiteral("Install them from your distribution's packages, for example: "
+                       "sudo apt install ffmpeg gifsicle"),
+    }
+        .join(QLatin1Char('\n'));
+}
