@@ -180,7 +180,11 @@ CommandLines buildCommandLines(const FrameSequence &sequence, const fs::path &fo
 fs::path publishOutput(const fs::path &written, const fs::path &folder, const QString &ts)
 {
     for (int n = 1; n < 10000; ++n) {
-        const std::string suffix = n == 1 ? std::string() : "-" + std::to_string(n);
+        // Appended rather than "-" + to_string(n): GCC 12 at -O3 reports a
+        // false -Wrestrict on the latter.
+        std::string suffix;
+        if (n > 1)
+            suffix.append("-").append(std::to_string(n));
         const fs::path target = folder / ("animation_" + text(ts) + suffix + ".gif");
         if (::renameat2(AT_FDCWD, written.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) ==
             0)
@@ -205,6 +209,20 @@ fs::path publishOutput(const fs::path &written, const fs::path &folder, const QS
         return {};
     }
     return {};
+}
+
+void stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder)
+{
+    std::error_code ignored;
+    fs::create_directories(stagingFolder, ignored);
+    char name[32];
+    for (size_t i = 0; i < sequence.frames.size(); ++i) {
+        std::snprintf(name, sizeof name, "frame_%04zu.", i);
+        fs::path target = sequence.frames[i];
+        if (target.is_relative())
+            target = fs::absolute(target, ignored);
+        fs::create_symlink(target, stagingFolder / (name + sequence.frameExtension), ignored);
+    }
 }
 
 void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control)
@@ -232,21 +250,10 @@ void runConversion(const JobRequest &request, JobReporter &reporter, JobControl 
     // second never share a temporary file.
     const fs::path privateFolder = makePrivateFolder();
     ConversionPaths paths = temporaryPaths(privateFolder, ts);
-    if (sequence.inputMode == FrameInputMode::Staged) {
-        std::error_code ignored;
-        fs::create_directories(paths.stagingFolder, ignored);
-        char name[32];
-        for (size_t i = 0; i < sequence.frames.size(); ++i) {
-            std::snprintf(name, sizeof name, "frame_%04zu.", i);
-            fs::path target = sequence.frames[i];
-            if (target.is_relative())
-                target = fs::absolute(target, ignored);
-            fs::create_symlink(target, paths.stagingFolder / (name + sequence.frameExtension),
-                               ignored);
-        }
-    } else {
+    if (sequence.inputMode == FrameInputMode::Staged)
+        stageFrames(sequence, paths.stagingFolder);
+    else
         paths.stagingFolder.clear();
-    }
 
     std::error_code ignored;
     fs::create_directories(request.outputFolder, ignored);

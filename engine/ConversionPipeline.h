@@ -59,6 +59,11 @@ CommandLines buildCommandLines(const FrameSequence &sequence, const std::filesys
 std::filesystem::path publishOutput(const std::filesystem::path &written,
                                     const std::filesystem::path &folder, const QString &ts);
 
+// Makes the staging folder and in it one link per frame, frame_0000.<ext>
+// onwards, in playback order. Errors are ignored: a missing link shows up as
+// a failed tool run.
+void stageFrames(const FrameSequence &sequence, const std::filesystem::path &stagingFolder);
+
 // Runs one job from start to end on the calling thread; every outcome is
 // reported through `reporter`. A cancelled job cleans up and reports nothing.
 void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control);
