@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The one-line summary of the conversion settings in the window's footer,
+// e.g. "15 fps · 600px · 256 colors · ∞ loop". Any double is shown, even
+// NaN, infinities and values beyond the integer range.
+QString settingsSummary(double fps, double width, double maxColors, qint64 frameSkip,
+                        qint64 loopCount);

@@ -1,0 +1,34 @@
+import QtQuick
+import Loomfin
+
+// The product's picture: the logo (compact, in the header; light or dark
+// with the desktop) or the large "photo" symbol (in the idle drop zone).
+Item {
+    id: root
+
+    property bool compact: false
+
+    implicitWidth: compact ? 108 : 64
+    implicitHeight: compact ? 24 : 64
+    width: implicitWidth
+    height: implicitHeight
+
+    Loader {
+        anchors.fill: parent
+        active: root.compact
+        sourceComponent: SVGLogoView {
+            compact: true
+            resourceName: Appearance.dark ? "logo-dark" : "logo"
+        }
+    }
+
+    Image {
+        objectName: "brandSymbol"
+        anchors.fill: parent
+        visible: !root.compact
+        opacity: 0.8
+        sourceSize.width: 64 * Screen.devicePixelRatio
+        sourceSize.height: 64 * Screen.devicePixelRatio
+        source: root.compact ? "" : Theme.symbolUrl("photo", Theme.secondary)
+    }
+}

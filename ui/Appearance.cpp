@@ -1,0 +1,142 @@
+#include "Appearance.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QGuiApplication>
+#include <QJSEngine>
+
+namespace {
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
+const QString appearanceNamespace = QStringLiteral("org.freedesktop.appearance");
+const QString colorSchemeKey = QStringLiteral("color-scheme");
+
+// Read() answers a variant holding the variant with the value.
+std::optional<uint> schemeFromVariant(QVariant value) {
+    for (int depth = 0; depth < 4 && value.canConvert<QDBusVariant>(); ++depth)
+        value = value.value<QDBusVariant>().variant();
+    bool ok = false;
+    const uint scheme = value.toUInt(&ok);
+    return ok ? std::optional<uint>(scheme) : std::nullopt;
+}
+} // namespace
+
+Appearance *Appearance::instance() {
+    static Appearance *appearance = new Appearance(qApp);
+    return appearance;
+}
+
+Appearance *Appearance::create(QQmlEngine *, QJSEngine *) {
+    Appearance *appearance = instance();
+    QJSEngine::setObjectOwnership(appearance, QJSEngine::CppOwnership);
+    return appearance;
+}
+
+Appearance::Appearance(QObject *parent)
+    : QObject(parent)
+    , m_startPalette(QGuiApplication::palette()) {
+    update();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    bus.connect(QString(), portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
+                SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+    readPortal();
+}
+
+void Appearance::readPortal() {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        portalService, portalPath, settingsInterface, QStringLiteral("Read"));
+    message << appearanceNamespace << colorSchemeKey;
+    auto *watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, 2000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher *call) {
+                call->deleteLater();
+                const QDBusMessage reply = call->reply();
+                // No portal, or it predates the key: the palette decides.
+                if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+                    return;
+                // A change signalled meanwhile is newer than this answer.
+                if (m_portalScheme)
+                    return;
+                if (const auto scheme = schemeFromVariant(reply.arguments().constFirst()))
+                    setPortalColorScheme(*scheme);
+            });
+}
+
+void Appearance::onSettingChanged(const QString &nameSpace, const QString &key,
+                                  const QDBusVariant &value) {
+    if (nameSpace != appearanceNamespace || key != colorSchemeKey)
+        return;
+    if (const auto scheme = schemeFromVariant(value.variant()))
+        setPortalColorScheme(*scheme);
+}
+
+void Appearance::setPortalColorScheme(uint value) {
+    m_portalScheme = value;
+    update();
+}
+
+void Appearance::update() {
+    bool dark = m_startPalette.color(QPalette::Window).lightness() < 128;
+    if (m_portalScheme == 1u)
+        dark = true;
+    else if (m_portalScheme == 2u)
+        dark = false;
+
+    // Only a palette we put in place is changed back.
+    if (dark && !m_paletteSwitched && m_startPalette.color(QPalette::Window).lightness() >= 128) {
+        QGuiApplication::setPalette(darkPalette());
+        m_paletteSwitched = true;
+    } else if (!dark && m_paletteSwitched) {
+        QGuiApplication::setPalette(m_startPalette);
+        m_paletteSwitched = false;
+    }
+
+    if (dark == m_dark)
+        return;
+    m_dark = dark;
+    emit darkChanged();
+}
+
+QPalette Appearance::darkPalette() {
+    const QColor window(0x2b, 0x2b, 0x2d);
+    const QColor base(0x1f, 0x1f, 0x21);
+    const QColor button(0x3a, 0x3a, 0x3c);
+    const QColor text(0xec, 0xec, 0xee);
+    const QColor disabledText(0x80, 0x80, 0x84);
+    const QColor highlight(0x3d, 0x8e, 0xe6);
+
+    QPalette palette(window);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    palette.setColor(QPalette::ToolTipBase, button);
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::PlaceholderText, disabledText);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, button);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::BrightText, QColor(0xff, 0x6b, 0x60));
+    palette.setColor(QPalette::Light, button.lighter(150));
+    palette.setColor(QPalette::Midlight, button.lighter(120));
+    palette.setColor(QPalette::Mid, button.darker(120));
+    palette.setColor(QPalette::Dark, base.darker(130));
+    palette.setColor(QPalette::Shadow, Qt::black);
+    palette.setColor(QPalette::Highlight, highlight);
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, highlight.lighter(120));
+    palette.setColor(QPalette::LinkVisited, highlight.lighter(140));
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, disabledText);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Highlight, button.lighter(130));
+    return palette;
+}

@@ -1,0 +1,229 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Dialogs
+import QtQuick.Shapes
+import Loomfin
+
+// The dashed panel that takes dropped folders or frame files, or opens a
+// folder chooser when clicked; shows a spinner and the stage while converting.
+Item {
+    id: root
+
+    property QtObject engine
+    property bool isDragOver: false
+    property real spinAngle: 0
+
+    readonly property bool converting: engine !== null && engine.isConverting
+    readonly property string idleTitle: qsTr("Drop image sequence folder here")
+    readonly property string idleHint: qsTr("PNG · JPG · TIFF · TGA · BMP  ·  or click to browse")
+
+    implicitHeight: 220
+    height: 220
+    enabled: !converting
+    activeFocusOnTab: true
+
+    Accessible.role: Accessible.Button
+    Accessible.name: title.text
+    Accessible.description: converting ? "" : idleHint
+    Accessible.onPressAction: chooseFolder()
+
+    Keys.onPressed: (event) => {
+        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return
+                || event.key === Qt.Key_Enter) {
+            chooseFolder()
+            event.accepted = true
+        }
+    }
+
+    function chooseFolder() {
+        if (!enabled || engine === null)
+            return
+        folderDialog.open()
+    }
+
+    // Starts the spin from 0 for every job and puts the arrow back when it ends.
+    function updateSpin() {
+        spin.stop()
+        spinAngle = 0
+        if (converting)
+            spin.start()
+    }
+    onConvertingChanged: updateSpin()
+    Component.onCompleted: updateSpin()
+
+    NumberAnimation {
+        id: spin
+        objectName: "spinAnimation"
+        target: root
+        property: "spinAngle"
+        from: 0
+        to: 360
+        duration: 1000
+        loops: Animation.Infinite
+        easing.type: Easing.Linear
+    }
+
+    DropRouter {
+        id: router
+        objectName: "dropRouter"
+        engine: root.engine
+    }
+
+    FolderDialog {
+        id: folderDialog
+        objectName: "folderDialog"
+        acceptLabel: qsTr("Select PNG Folder")
+        onAccepted: {
+            if (selectedFolder.toString() !== "" && root.engine !== null)
+                root.engine.startFolderJob(selectedFolder)
+        }
+    }
+
+    // Fill behind the stroke.
+    Rectangle {
+        anchors.fill: parent
+        radius: 16
+        color: root.isDragOver ? Theme.withAlpha(Theme.accent, 0.06)
+                               : Theme.withAlpha(Theme.secondary, 0.03)
+    }
+
+    // Dashed outline drawn inside the bounds: 2 wide, 8 on, 4 off.
+    Shape {
+        id: frame
+        objectName: "frameShape"
+        anchors.fill: parent
+        layer.enabled: true
+        layer.samples: 4
+
+        readonly property real inset: 1
+        readonly property real r: 15
+        readonly property real edgeRight: width - inset
+        readonly property real edgeBottom: height - inset
+
+        ShapePath {
+            strokeWidth: 2
+            strokeColor: root.isDragOver ? Theme.accent : Theme.withAlpha(Theme.secondary, 0.3)
+            fillColor: "transparent"
+            strokeStyle: ShapePath.DashLine
+            dashPattern: [4, 2]
+            dashOffset: 0
+            capStyle: ShapePath.FlatCap
+            joinStyle: ShapePath.MiterJoin
+            miterLimit: 10
+
+            startX: frame.inset + frame.r
+            startY: frame.inset
+            PathLine { x: frame.edgeRight - frame.r; y: frame.inset }
+            PathArc { x: frame.edgeRight; y: frame.inset + frame.r; radiusX: frame.r; radiusY: frame.r }
+            PathLine { x: frame.edgeRight; y: frame.edgeBottom - frame.r }
+            PathArc { x: frame.edgeRight - frame.r; y: frame.edgeBottom; radiusX: frame.r; radiusY: frame.r }
+            PathLine { x: frame.inset + frame.r; y: frame.edgeBottom }
+            PathArc { x: frame.inset; y: frame.edgeBottom - frame.r; radiusX: frame.r; radiusY: frame.r }
+            PathLine { x: frame.inset; y: frame.inset + frame.r }
+            PathArc { x: frame.inset + frame.r; y: frame.inset; radiusX: frame.r; radiusY: frame.r }
+        }
+    }
+
+    // Keyboard focus ring.
+    Rectangle {
+        anchors.fill: parent
+        anchors.margins: -3
+        radius: 19
+        color: "transparent"
+        border.width: 2
+        border.color: Theme.accent
+        visible: root.activeFocus
+    }
+
+    Column {
+        id: content
+        anchors.centerIn: parent
+        width: parent.width - 80
+        spacing: 12
+
+        Item {
+            id: picture
+            objectName: "picture"
+            width: 160
+            height: 52
+            anchors.horizontalCenter: parent.horizontalCenter
+
+            Image {
+                id: spinner
+                objectName: "spinner"
+                anchors.centerIn: parent
+                width: 48
+                height: 48
+                visible: root.converting
+                sourceSize.width: 48 * Screen.devicePixelRatio
+                sourceSize.height: 48 * Screen.devicePixelRatio
+                source: Theme.symbolUrl("arrow.2.circlepath", Theme.accent)
+                rotation: root.spinAngle
+                smooth: true
+                antialiasing: true
+            }
+
+            AppBrandView {
+                objectName: "dropZoneBrand"
+                anchors.centerIn: parent
+                compact: false
+                visible: !root.converting
+                opacity: root.isDragOver ? 1.0 : 0.92
+            }
+        }
+
+        Label {
+            id: title
+            objectName: "dropZoneTitle"
+            width: parent.width
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            text: root.converting ? root.engine.statusMessage : root.idleTitle
+            font.pixelSize: Theme.title3Size
+            font.weight: Font.Medium
+            color: root.isDragOver ? Theme.accent : Theme.primary
+        }
+
+        Label {
+            objectName: "dropZoneHint"
+            width: parent.width
+            horizontalAlignment: Text.AlignHCenter
+            text: root.converting ? "" : root.idleHint
+            font.pixelSize: Theme.captionSize
+            color: Theme.secondary
+        }
+    }
+
+    MouseArea {
+        objectName: "clickArea"
+        anchors.fill: parent
+        cursorShape: Qt.PointingHandCursor
+        onClicked: root.chooseFolder()
+    }
+
+    DropArea {
+        id: dropArea
+        objectName: "dropArea"
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+
+        onEntered: (drag) => {
+            if (!drag.hasUrls) {
+                drag.accepted = false
+                return
+            }
+            drag.acceptProposedAction()
+            root.isDragOver = true
+        }
+        onExited: root.isDragOver = false
+        onDropped: (drop) => {
+            root.isDragOver = false
+            if (router.handleDrop(drop.urls))
+                drop.acceptProposedAction()
+            else
+                drop.accepted = false
+        }
+    }
+}
