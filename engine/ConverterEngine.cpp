@@ -31,14 +31,21 @@ const QString keyFrameSkip = QStringLiteral("frameSkip");
 const QString keyOutputPath = QStringLiteral("outputPath");
 
 // NaN equals NaN here: a NaN setting is kept, not corrected forever.
-bool sameDouble(double a, double b)
-{
+bool same(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
 }
 
+// "None" and the empty text are different values.
+bool same(const QString &a, const QString &b) {
+    return a == b && a.isNull() == b.isNull();
+}
+
+template<typename T> bool same(const T &a, const T &b) {
+    return a == b;
+}
+
 // A missing key, or text that is no number, reads 0.
-double readDouble(const QSettings &store, const QString &key)
-{
+double readDouble(const QSettings &store, const QString &key) {
     const QVariant value = store.value(key);
     if (!value.isValid())
         return 0;
@@ -49,8 +56,7 @@ double readDouble(const QSettings &store, const QString &key)
     return ok ? d : 0;
 }
 
-qint64 readInteger(const QSettings &store, const QString &key)
-{
+qint64 readInteger(const QSettings &store, const QString &key) {
     const QVariant value = store.value(key);
     if (!value.isValid())
         return 0;
@@ -61,16 +67,14 @@ qint64 readInteger(const QSettings &store, const QString &key)
     return truncatedInteger(readDouble(store, key));
 }
 
-QString defaultOutputFolder()
-{
+QString defaultOutputFolder() {
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty())
         documents = QDir::homePath() + QStringLiteral("/Documents");
     return documents + QStringLiteral("/GIF_Output");
 }
 
-std::unique_ptr<QSettings> userStore()
-{
+std::unique_ptr<QSettings> userStore() {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QStringLiteral("Loomfin"), QStringLiteral("Loomfin"));
 }
@@ -78,26 +82,21 @@ std::unique_ptr<QSettings> userStore()
 } // namespace
 
 ConverterEngine::ConverterEngine(QObject *parent)
-    : ConverterEngine(userStore(), parent)
-{
-}
+    : ConverterEngine(userStore(), parent) {}
 
 ConverterEngine::ConverterEngine(std::unique_ptr<QSettings> store, QObject *parent)
     : QObject(parent)
     , m_store(std::move(store))
-    , m_notifier(std::make_unique<DesktopNotifier>())
-{
+    , m_notifier(std::make_unique<DesktopNotifier>()) {
     loadSettings();
 }
 
-ConverterEngine::~ConverterEngine()
-{
+ConverterEngine::~ConverterEngine() {
     cancelJob();
     waitForJob();
 }
 
-void ConverterEngine::loadSettings()
-{
+void ConverterEngine::loadSettings() {
     double fps = readDouble(*m_store, keyFps);
     if (fps == 0)
         fps = 15;
@@ -135,146 +134,92 @@ void ConverterEngine::loadSettings()
     setOutputPath(path.isValid() ? path.toString() : QString());
 }
 
-// --- published job state -------------------------------------------------
+// --- published properties -----------------------------------------------------
 
-void ConverterEngine::setIsConverting(bool value)
-{
+// Every write fires objectWillChange first, changed or not; the NOTIFY signal
+// follows only a real change.
+template<typename T>
+void ConverterEngine::write(T &field, const T &value, void (ConverterEngine::*changed)()) {
     emit objectWillChange();
-    if (m_isConverting == value)
+    if (same(field, value))
         return;
-    m_isConverting = value;
-    emit isConvertingChanged();
+    field = value;
+    emit(this->*changed)();
 }
 
-void ConverterEngine::setProgress(double value)
-{
-    emit objectWillChange();
-    if (sameDouble(m_progress, value))
-        return;
-    m_progress = value;
-    emit progressChanged();
+void ConverterEngine::save(const QString &key, const QVariant &value) {
+    m_store->setValue(key, value);
+    m_store->sync(); // persists at once, not at exit
 }
 
-void ConverterEngine::setStatusMessage(const QString &value)
-{
-    emit objectWillChange();
-    if (m_statusMessage == value && m_statusMessage.isNull() == value.isNull())
-        return;
-    m_statusMessage = value;
-    emit statusMessageChanged();
+void ConverterEngine::setIsConverting(bool value) {
+    write(m_isConverting, value, &ConverterEngine::isConvertingChanged);
 }
 
-void ConverterEngine::setLastOutputURL(const QUrl &value)
-{
-    emit objectWillChange();
-    if (m_lastOutputURL == value)
-        return;
-    m_lastOutputURL = value;
-    emit lastOutputURLChanged();
+void ConverterEngine::setProgress(double value) {
+    write(m_progress, value, &ConverterEngine::progressChanged);
 }
 
-void ConverterEngine::setErrorMessage(const QString &value)
-{
-    emit objectWillChange();
-    if (m_errorMessage == value && m_errorMessage.isNull() == value.isNull())
-        return;
-    m_errorMessage = value;
-    emit errorMessageChanged();
+void ConverterEngine::setStatusMessage(const QString &value) {
+    write(m_statusMessage, value, &ConverterEngine::statusMessageChanged);
 }
 
-// --- settings ----------------------------------------------------------------
-
-void ConverterEngine::setFps(double value)
-{
-    emit objectWillChange();
-    const bool changed = !sameDouble(m_fps, value);
-    m_fps = value;
-    if (changed)
-        emit fpsChanged();
-    m_store->setValue(keyFps, value);
-    m_store->sync();
+void ConverterEngine::setLastOutputURL(const QUrl &value) {
+    write(m_lastOutputURL, value, &ConverterEngine::lastOutputURLChanged);
 }
 
-void ConverterEngine::setWidth(double value)
-{
-    emit objectWillChange();
-    const bool changed = !sameDouble(m_width, value);
-    m_width = value;
-    if (changed)
-        emit widthChanged();
-    m_store->setValue(keyWidth, value);
-    m_store->sync();
+void ConverterEngine::setErrorMessage(const QString &value) {
+    write(m_errorMessage, value, &ConverterEngine::errorMessageChanged);
 }
 
-void ConverterEngine::setMaxColors(double value)
-{
-    emit objectWillChange();
-    const bool changed = !sameDouble(m_maxColors, value);
-    m_maxColors = value;
-    if (changed)
-        emit maxColorsChanged();
+void ConverterEngine::setFps(double value) {
+    write(m_fps, value, &ConverterEngine::fpsChanged);
+    save(keyFps, value);
+}
+
+void ConverterEngine::setWidth(double value) {
+    write(m_width, value, &ConverterEngine::widthChanged);
+    save(keyWidth, value);
+}
+
+void ConverterEngine::setMaxColors(double value) {
+    write(m_maxColors, value, &ConverterEngine::maxColorsChanged);
     const double corrected = std::isnan(value) ? value : std::max(std::min(value, 256.0), 2.0);
-    if (!sameDouble(corrected, value)) {
+    if (!same(corrected, value)) {
         setMaxColors(corrected);
         return;
     }
-    m_store->setValue(keyMaxColors, value);
-    m_store->sync();
+    save(keyMaxColors, value);
 }
 
-void ConverterEngine::setLossy(double value)
-{
-    emit objectWillChange();
-    const bool changed = !sameDouble(m_lossy, value);
-    m_lossy = value;
-    if (changed)
-        emit lossyChanged();
+void ConverterEngine::setLossy(double value) {
+    write(m_lossy, value, &ConverterEngine::lossyChanged);
     const double m = std::min(value, 200.0);
     const double corrected = m >= 0 ? m : 0;
-    if (!sameDouble(corrected, value)) {
+    if (!same(corrected, value)) {
         setLossy(corrected);
         return;
     }
-    m_store->setValue(keyLossy, value);
-    m_store->sync();
+    save(keyLossy, value);
 }
 
-void ConverterEngine::setLoopCount(qint64 value)
-{
-    emit objectWillChange();
-    const bool changed = m_loopCount != value;
-    m_loopCount = value;
-    if (changed)
-        emit loopCountChanged();
-    m_store->setValue(keyLoopCount, value);
-    m_store->sync();
+void ConverterEngine::setLoopCount(qint64 value) {
+    write(m_loopCount, value, &ConverterEngine::loopCountChanged);
+    save(keyLoopCount, value);
 }
 
-void ConverterEngine::setFrameSkip(qint64 value)
-{
-    emit objectWillChange();
-    const bool changed = m_frameSkip != value;
-    m_frameSkip = value;
-    if (changed)
-        emit frameSkipChanged();
-    m_store->setValue(keyFrameSkip, value);
-    m_store->sync();
+void ConverterEngine::setFrameSkip(qint64 value) {
+    write(m_frameSkip, value, &ConverterEngine::frameSkipChanged);
+    save(keyFrameSkip, value);
 }
 
-void ConverterEngine::setOutputPath(const QString &value)
-{
-    emit objectWillChange();
+void ConverterEngine::setOutputPath(const QString &value) {
     const QString stored = value.isNull() ? QString(QLatin1String("")) : value;
-    const bool changed = m_outputPath != stored;
-    m_outputPath = stored;
-    if (changed)
-        emit outputPathChanged();
-    m_store->setValue(keyOutputPath, stored);
-    m_store->sync();
+    write(m_outputPath, stored, &ConverterEngine::outputPathChanged);
+    save(keyOutputPath, stored);
 }
 
-QUrl ConverterEngine::outputFolderURL() const
-{
+QUrl ConverterEngine::outputFolderURL() const {
     if (!m_outputPath.isEmpty()) {
         const QUrl url(m_outputPath, QUrl::StrictMode);
         // Only a local, absolute folder: anything else would land somewhere
@@ -287,15 +232,13 @@ QUrl ConverterEngine::outputFolderURL() const
     return QUrl::fromLocalFile(defaultOutputFolder());
 }
 
-JobSettings ConverterEngine::jobSettings() const
-{
+JobSettings ConverterEngine::jobSettings() const {
     return JobSettings::clamped(m_fps, m_width, m_maxColors, m_lossy, m_loopCount, m_frameSkip);
 }
 
 // --- job entry points --------------------------------------------------------
 
-void ConverterEngine::startFolderJob(const QUrl &folderURL)
-{
+void ConverterEngine::startFolderJob(const QUrl &folderURL) {
     if (m_isConverting || m_jobRunning)
         return;
     JobRequest request;
@@ -304,8 +247,7 @@ void ConverterEngine::startFolderJob(const QUrl &folderURL)
     submitJob(request);
 }
 
-void ConverterEngine::startFilesJob(const QList<QUrl> &fileURLs)
-{
+void ConverterEngine::startFilesJob(const QList<QUrl> &fileURLs) {
     if (m_isConverting || m_jobRunning || fileURLs.isEmpty())
         return;
     JobRequest request;
@@ -321,8 +263,7 @@ void ConverterEngine::startFilesJob(const QList<QUrl> &fileURLs)
     submitJob(request);
 }
 
-bool ConverterEngine::submitJob(const JobRequest &request)
-{
+bool ConverterEngine::submitJob(const JobRequest &request) {
     if (m_isConverting || m_jobRunning)
         return false;
     waitForJob(); // the previous job's thread has made its final report
@@ -334,19 +275,18 @@ bool ConverterEngine::submitJob(const JobRequest &request)
     Job *raw = m_job.get();
     raw->thread = std::thread([this, raw, job] {
         runConversion(job, *this, raw->control);
-        QMetaObject::invokeMethod(this, [this, raw] { finishJob(raw); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, raw] { finishJob(raw); }, Qt::QueuedConnection);
     });
     return true;
 }
 
-void ConverterEngine::cancelJob()
-{
+void ConverterEngine::cancelJob() {
     if (m_job)
         m_job->control.cancel();
 }
 
-void ConverterEngine::finishJob(const Job *job)
-{
+void ConverterEngine::finishJob(const Job *job) {
     // A newer job may already have replaced (and joined) this one.
     if (m_job.get() != job)
         return;
@@ -363,8 +303,7 @@ void ConverterEngine::finishJob(const Job *job)
     emit jobEnded();
 }
 
-void ConverterEngine::waitForJob()
-{
+void ConverterEngine::waitForJob() {
     if (m_job && m_job->thread.joinable())
         m_job->thread.join();
     m_job.reset();
@@ -372,8 +311,7 @@ void ConverterEngine::waitForJob()
 
 // --- reporting ---------------------------------------------------------------
 
-void ConverterEngine::postStatus(const QString &text, double fraction)
-{
+void ConverterEngine::postStatus(const QString &text, double fraction) {
     QMetaObject::invokeMethod(
         this,
         [this, text, fraction] {
@@ -385,8 +323,7 @@ void ConverterEngine::postStatus(const QString &text, double fraction)
         Qt::QueuedConnection);
 }
 
-void ConverterEngine::postFailure(const QString &message)
-{
+void ConverterEngine::postFailure(const QString &message) {
     QMetaObject::invokeMethod(
         this,
         [this, message] {
@@ -397,14 +334,14 @@ void ConverterEngine::postFailure(const QString &message)
             setStatusMessage(QLatin1String(""));
         },
         Qt::QueuedConnection);
-    notify(QStringLiteral("Loomfin — Error"), message, int(DesktopNotifier::Category::TransferError));
+    notify(QStringLiteral("Loomfin — Error"), message,
+           int(DesktopNotifier::Category::TransferError));
 }
 
-void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeText)
-{
+void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeText) {
     const QString name = lastPathComponent(outputURL);
-    const QString status = QStringLiteral("Done — ") + name + QStringLiteral(" (") + sizeText +
-                           QLatin1Char(')');
+    const QString status =
+        QStringLiteral("Done — ") + name + QStringLiteral(" (") + sizeText + QLatin1Char(')');
     QMetaObject::invokeMethod(
         this,
         [this, status, outputURL] {
@@ -420,19 +357,16 @@ void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeT
            int(DesktopNotifier::Category::TransferComplete));
 }
 
-void ConverterEngine::postNotification(const QString &title, const QString &message)
-{
+void ConverterEngine::postNotification(const QString &title, const QString &message) {
     notify(title, message, int(DesktopNotifier::Category::TransferComplete));
 }
 
-void ConverterEngine::notify(const QString &title, const QString &message, int category)
-{
+void ConverterEngine::notify(const QString &title, const QString &message, int category) {
     if (!m_notificationsEnabled)
         return;
     m_notifier->notify(title, message, DesktopNotifier::Category(category));
 }
 
-DesktopNotifier *ConverterEngine::notifier() const
-{
+DesktopNotifier *ConverterEngine::notifier() const {
     return m_notifier.get();
 }

@@ -20,14 +20,14 @@ class ConverterEngine : public QObject, public JobReporter {
     Q_OBJECT
     Q_PROPERTY(bool isConverting READ isConverting WRITE setIsConverting NOTIFY isConvertingChanged)
     Q_PROPERTY(double progress READ progress WRITE setProgress NOTIFY progressChanged)
-    Q_PROPERTY(QString statusMessage READ statusMessage WRITE setStatusMessage NOTIFY
-                   statusMessageChanged)
+    Q_PROPERTY(
+        QString statusMessage READ statusMessage WRITE setStatusMessage NOTIFY statusMessageChanged)
     // An empty URL means none.
-    Q_PROPERTY(QUrl lastOutputURL READ lastOutputURL WRITE setLastOutputURL NOTIFY
-                   lastOutputURLChanged)
+    Q_PROPERTY(
+        QUrl lastOutputURL READ lastOutputURL WRITE setLastOutputURL NOTIFY lastOutputURLChanged)
     // A null string means none; a failure text is never empty.
-    Q_PROPERTY(QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY
-                   errorMessageChanged)
+    Q_PROPERTY(
+        QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(double fps READ fps WRITE setFps NOTIFY fpsChanged)
     Q_PROPERTY(double width READ width WRITE setWidth NOTIFY widthChanged)
     Q_PROPERTY(double maxColors READ maxColors WRITE setMaxColors NOTIFY maxColorsChanged)
@@ -120,6 +120,8 @@ signals:
 
 private:
     void loadSettings();
+    template<typename T> void write(T &field, const T &value, void (ConverterEngine::*changed)());
+    void save(const QString &key, const QVariant &value);
     struct Job;
     void finishJob(const Job *job);
     void notify(const QString &title, const QString &message, int category);

@@ -9,6 +9,8 @@
 
 namespace fs = std::filesystem;
 
+using TestEnvironment::entries;
+
 namespace {
 
 const QString loomfin = QStringLiteral(LOOMFIN_BINARY_DIR "/bin/loomfin");
@@ -34,15 +36,6 @@ Run convert(const QStringList &arguments,
 
 QString str(const fs::path &p) {
     return QString::fromStdString(p.string());
-}
-
-QStringList entries(const fs::path &folder) {
-    QStringList names;
-    std::error_code ec;
-    for (const auto &e : fs::directory_iterator(folder, ec))
-        names << QString::fromStdString(e.path().filename().string());
-    names.sort();
-    return names;
 }
 
 QString configFile() {

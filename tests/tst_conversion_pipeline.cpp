@@ -24,6 +24,8 @@ using Args = std::vector<std::string>;
 
 Q_DECLARE_METATYPE(Args)
 
+using TestEnvironment::entries;
+
 namespace {
 
 // Reports straight into a list, from whatever thread the job runs on.
@@ -55,16 +57,6 @@ void writeScript(const fs::path &path, const std::string &body) {
 
 void writeText(const fs::path &path, const std::string &text) {
     std::ofstream(path) << text;
-}
-
-// Everything left in a folder, for clean-up checks.
-QStringList entries(const fs::path &folder) {
-    QStringList names;
-    std::error_code ec;
-    for (const auto &e : fs::directory_iterator(folder, ec))
-        names << QString::fromStdString(e.path().filename().string());
-    names.sort();
-    return names;
 }
 
 fs::path tmpDir() {

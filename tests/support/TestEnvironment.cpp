@@ -101,4 +101,13 @@ int gifFrameCount(const std::filesystem::path &gif) {
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+QStringList entries(const std::filesystem::path &folder) {
+    QStringList names;
+    std::error_code ec;
+    for (const auto &e : std::filesystem::directory_iterator(folder, ec))
+        names << QString::fromStdString(e.path().filename().string());
+    names.sort();
+    return names;
+}
+
 } // namespace TestEnvironment

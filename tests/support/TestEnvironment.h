@@ -23,4 +23,6 @@ QString runProgram(const QString &program, const QStringList &arguments, int *ex
 int gifFrameCount(const std::filesystem::path &gif);
 // Full text of gifsicle --info.
 QString gifInfo(const std::filesystem::path &gif);
+// Names in a folder, sorted (for "nothing left behind" checks).
+QStringList entries(const std::filesystem::path &folder);
 } // namespace TestEnvironment
