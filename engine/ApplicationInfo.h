@@ -5,7 +5,13 @@
 // Identity shared by the window, the command line, the desktop file and the
 // notifications.
 namespace ApplicationInfo {
-inline QString name() { return QStringLiteral("Loomfin"); }
-inline QString id() { return QStringLiteral("org.loomfin.Loomfin"); }
-inline QString version() { return QStringLiteral(LOOMFIN_VERSION); }
+inline QString name() {
+    return QStringLiteral("Loomfin");
+}
+inline QString id() {
+    return QStringLiteral("org.loomfin.Loomfin");
+}
+inline QString version() {
+    return QStringLiteral(LOOMFIN_VERSION);
+}
 } // namespace ApplicationInfo

@@ -19,20 +19,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string number(qint64 value)
-{
+std::string number(qint64 value) {
     return std::to_string(value);
 }
 
-std::string text(const QString &s)
-{
+std::string text(const QString &s) {
     return s.toStdString();
 }
 
 } // namespace
 
-fs::path temporaryFolderBase()
-{
+fs::path temporaryFolderBase() {
     const char *tmp = std::getenv("TMPDIR");
     std::string base = tmp && *tmp == '/' ? tmp : "/tmp";
     if (base.find_first_of("%*?[]{}\\") != std::string::npos)
@@ -42,8 +39,7 @@ fs::path temporaryFolderBase()
 
 namespace {
 
-fs::path makePrivateFolder()
-{
+fs::path makePrivateFolder() {
     std::string templ = (temporaryFolderBase() / "loomfin-XXXXXX").native();
     if (!::mkdtemp(templ.data()))
         return {};
@@ -51,24 +47,21 @@ fs::path makePrivateFolder()
 }
 
 // Leaves no half-made files: removal errors are of no interest here.
-void removeQuietly(const fs::path &path)
-{
+void removeQuietly(const fs::path &path) {
     if (path.empty())
         return;
     std::error_code ignored;
     fs::remove_all(path, ignored);
 }
 
-mode_t currentUmask()
-{
+mode_t currentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
 }
 
 // The optimiser's own file, hidden beside the output until it is complete.
-fs::path makeOptimiserOutput(const fs::path &folder, const QString &ts)
-{
+fs::path makeOptimiserOutput(const fs::path &folder, const QString &ts) {
     std::string templ = (folder / (".animation_" + text(ts) + ".gif.part-XXXXXX")).native();
     const int fd = ::mkstemp(templ.data());
     if (fd < 0)
@@ -80,13 +73,11 @@ fs::path makeOptimiserOutput(const fs::path &folder, const QString &ts)
 
 } // namespace
 
-QString jobTimestamp(const QDateTime &when)
-{
+QString jobTimestamp(const QDateTime &when) {
     return when.toTimeZone(QTimeZone::utc()).toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
 }
 
-QString sizeText(qint64 bytes)
-{
+QString sizeText(qint64 bytes) {
     if (bytes < 0)
         return QStringLiteral("unknown size");
     if (bytes == 0)
@@ -103,8 +94,7 @@ QString sizeText(qint64 bytes)
     return QString::number(b / 1e9, 'f', 2) + QStringLiteral(" GB");
 }
 
-ConversionPaths temporaryPaths(const fs::path &privateFolder, const QString &ts)
-{
+ConversionPaths temporaryPaths(const fs::path &privateFolder, const QString &ts) {
     ConversionPaths paths;
     paths.stagingFolder = privateFolder / ("loomfin_frames_" + text(ts));
     paths.paletteFile = privateFolder / ("palette_" + text(ts) + ".png");
@@ -113,8 +103,8 @@ ConversionPaths temporaryPaths(const fs::path &privateFolder, const QString &ts)
 }
 
 std::vector<std::string> inputArguments(const FrameSequence &sequence, const fs::path &folder,
-                                        const fs::path &stagingFolder, const JobSettings &settings)
-{
+                                        const fs::path &stagingFolder,
+                                        const JobSettings &settings) {
     const std::string fps = number(truncatedInteger(settings.fps));
     const std::string ext = sequence.frameExtension;
     switch (sequence.inputMode) {
@@ -131,13 +121,16 @@ std::vector<std::string> inputArguments(const FrameSequence &sequence, const fs:
     case FrameInputMode::Staged:
         break;
     }
-    return {"-start_number", "0", "-framerate", fps, "-i",
+    return {"-start_number",
+            "0",
+            "-framerate",
+            fps,
+            "-i",
             stagingFolder.native() + "/frame_%04d." + ext};
 }
 
 CommandLines buildCommandLines(const FrameSequence &sequence, const fs::path &folder,
-                               const JobSettings &settings, const ConversionPaths &paths)
-{
+                               const JobSettings &settings, const ConversionPaths &paths) {
     CommandLines lines;
     lines.input = inputArguments(sequence, folder, paths.stagingFolder, settings);
     const std::string colors = number(truncatedInteger(settings.maxColors));
@@ -148,18 +141,16 @@ CommandLines buildCommandLines(const FrameSequence &sequence, const fs::path &fo
     // exits 0, and the GIF silently loses it.
     lines.palette = {"-xerror"};
     lines.palette.insert(lines.palette.end(), lines.input.begin(), lines.input.end());
-    lines.palette.insert(lines.palette.end(),
-                         {"-vf",
-                          scale + ",palettegen=max_colors=" + colors +
-                              ":stats_mode=full:reserve_transparent=0",
-                          "-y", paths.paletteFile.native()});
+    lines.palette.insert(lines.palette.end(), {"-vf",
+                                               scale + ",palettegen=max_colors=" + colors +
+                                                   ":stats_mode=full:reserve_transparent=0",
+                                               "-y", paths.paletteFile.native()});
 
     lines.gif = {"-xerror"};
     lines.gif.insert(lines.gif.end(), lines.input.begin(), lines.input.end());
-    lines.gif.insert(lines.gif.end(),
-                     {"-i", paths.paletteFile.native(), "-lavfi",
-                      scale + " [x]; [x][1:v] paletteuse=dither=floyd_steinberg", "-y",
-                      paths.unoptimisedFile.native()});
+    lines.gif.insert(lines.gif.end(), {"-i", paths.paletteFile.native(), "-lavfi",
+                                       scale + " [x]; [x][1:v] paletteuse=dither=floyd_steinberg",
+                                       "-y", paths.unoptimisedFile.native()});
 
     lines.optimiser = {"-O3"};
     if (settings.lossy > 0)
@@ -172,13 +163,12 @@ CommandLines buildCommandLines(const FrameSequence &sequence, const fs::path &fo
         lines.optimiser.push_back("--loopcount=" + number(settings.loopCount - 1));
     if (settings.maxColors < 256)
         lines.optimiser.insert(lines.optimiser.end(), {"--colors", colors});
-    lines.optimiser.insert(lines.optimiser.end(), {"-o", paths.optimiserOutput.native(),
-                                                   paths.unoptimisedFile.native()});
+    lines.optimiser.insert(lines.optimiser.end(),
+                           {"-o", paths.optimiserOutput.native(), paths.unoptimisedFile.native()});
     return lines;
 }
 
-fs::path publishOutput(const fs::path &written, const fs::path &folder, const QString &ts)
-{
+fs::path publishOutput(const fs::path &written, const fs::path &folder, const QString &ts) {
     for (int n = 1; n < 10000; ++n) {
         // Appended rather than "-" + to_string(n): GCC 12 at -O3 reports a
         // false -Wrestrict on the latter.
@@ -186,8 +176,7 @@ fs::path publishOutput(const fs::path &written, const fs::path &folder, const QS
         if (n > 1)
             suffix.append("-").append(std::to_string(n));
         const fs::path target = folder / ("animation_" + text(ts) + suffix + ".gif");
-        if (::renameat2(AT_FDCWD, written.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) ==
-            0)
+        if (::renameat2(AT_FDCWD, written.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
             return target;
         if (errno == EEXIST)
             continue;
@@ -211,8 +200,7 @@ fs::path publishOutput(const fs::path &written, const fs::path &folder, const QS
     return {};
 }
 
-void stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder)
-{
+void stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder) {
     std::error_code ignored;
     fs::create_directories(stagingFolder, ignored);
     char name[32];
@@ -225,8 +213,7 @@ void stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder)
     }
 }
 
-void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control)
-{
+void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control) {
     const std::optional<std::string> ffmpeg = locateTool("ffmpeg");
     const std::optional<std::string> gifsicle = ffmpeg ? locateTool("gifsicle") : std::nullopt;
     if (!ffmpeg || !gifsicle) {

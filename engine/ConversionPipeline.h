@@ -16,7 +16,7 @@ class JobControl;
 // The files of one job. Temporary files live in a private folder made for
 // the job; the optimiser writes beside the output and is renamed on success.
 struct ConversionPaths {
-    std::filesystem::path stagingFolder;   // staged mode only
+    std::filesystem::path stagingFolder; // staged mode only
     std::filesystem::path paletteFile;
     std::filesystem::path unoptimisedFile;
     std::filesystem::path optimiserOutput; // where gifsicle writes

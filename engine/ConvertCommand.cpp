@@ -57,29 +57,26 @@ struct Options {
     std::vector<fs::path> paths;
 };
 
-void printErr(const QString &text)
-{
+void printErr(const QString &text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
 
-void printOut(const QByteArray &bytes)
-{
+void printOut(const QByteArray &bytes) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
 
-int usageError(const QString &message)
-{
+int usageError(const QString &message) {
     printErr(QStringLiteral("loomfin convert: ") + message + QLatin1Char('\n') +
              QString::fromUtf8(usageText));
     return exitUsage;
 }
 
 // Returns an error text, or nothing when the arguments are fine.
-std::optional<QString> parseArguments(int argc, char **argv, Options &options, bool &helpOrVersion)
-{
+std::optional<QString> parseArguments(int argc, char **argv, Options &options,
+                                      bool &helpOrVersion) {
     helpOrVersion = false;
     bool onlyPaths = false;
     for (int i = 2; i < argc; ++i) {
@@ -161,8 +158,7 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options, b
 
 // The drop zone's routing: folders alone make a folder job (the first by
 // name), otherwise the files make a files job and folders are ignored.
-JobRequest routePaths(const std::vector<fs::path> &paths)
-{
+JobRequest routePaths(const std::vector<fs::path> &paths) {
     std::vector<fs::path> sorted;
     for (const fs::path &p : paths) {
         std::error_code ec;
@@ -189,8 +185,7 @@ JobRequest routePaths(const std::vector<fs::path> &paths)
     return request;
 }
 
-std::string shellQuoted(const std::string &arg)
-{
+std::string shellQuoted(const std::string &arg) {
     if (!arg.empty() && arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
                                               "0123456789_@%+=:,./-") == std::string::npos)
         return arg;
@@ -204,16 +199,14 @@ std::string shellQuoted(const std::string &arg)
     return out + "'";
 }
 
-std::string commandLine(const std::string &program, const std::vector<std::string> &arguments)
-{
+std::string commandLine(const std::string &program, const std::vector<std::string> &arguments) {
     std::string line = shellQuoted(program);
     for (const std::string &a : arguments)
         line += ' ' + shellQuoted(a);
     return line;
 }
 
-int dryRun(const JobRequest &request)
-{
+int dryRun(const JobRequest &request) {
     const auto sequence =
         discoverFrameSequence(request.folder, request.files, request.settings.frameSkip);
     if (!sequence) {
@@ -223,13 +216,13 @@ int dryRun(const JobRequest &request)
     const QString ts = jobTimestamp(QDateTime::currentDateTimeUtc());
     ConversionPaths paths = temporaryPaths(temporaryFolderBase() / "loomfin-XXXXXX", ts);
     paths.optimiserOutput = request.outputFolder / ("animation_" + ts.toStdString() + ".gif");
-    const CommandLines lines = buildCommandLines(*sequence, request.folder, request.settings, paths);
+    const CommandLines lines =
+        buildCommandLines(*sequence, request.folder, request.settings, paths);
     const std::string ffmpeg = locateTool("ffmpeg").value_or("ffmpeg");
     const std::string gifsicle = locateTool("gifsicle").value_or("gifsicle");
 
-    QByteArray out = selectionSummary(*sequence, request.settings.frameSkip,
-                                      request.files.has_value())
-                         .toUtf8();
+    QByteArray out =
+        selectionSummary(*sequence, request.settings.frameSkip, request.files.has_value()).toUtf8();
     out += "\nInput mode: " + frameInputModeName(sequence->inputMode).toUtf8() + '\n';
     out += QByteArray::fromStdString(commandLine(ffmpeg, lines.palette)) + '\n';
     out += QByteArray::fromStdString(commandLine(ffmpeg, lines.gif)) + '\n';
@@ -241,12 +234,9 @@ int dryRun(const JobRequest &request)
 class ProgressPrinter {
 public:
     explicit ProgressPrinter(bool live)
-        : m_live(live)
-    {
-    }
+        : m_live(live) {}
 
-    void show(const QString &stage, double fraction)
-    {
+    void show(const QString &stage, double fraction) {
         const int percent = int(fraction * 100 + 0.5);
         if (m_live) {
             const int filled = percent * 24 / 100;
@@ -260,8 +250,7 @@ public:
         m_shown = true;
     }
 
-    void end()
-    {
+    void end() {
         if (m_live && m_shown)
             printErr(QStringLiteral("\r\033[K"));
         m_shown = false;
@@ -274,8 +263,7 @@ private:
 
 } // namespace
 
-int runConvertCommand(int argc, char **argv)
-{
+int runConvertCommand(int argc, char **argv) {
     Options options;
     bool helpOrVersion = false;
     if (const auto error = parseArguments(argc, argv, options, helpOrVersion))

@@ -15,21 +15,16 @@ const QString interface = QStringLiteral("org.freedesktop.Notifications");
 } // namespace
 
 DesktopNotifier::DesktopNotifier(QObject *parent)
-    : QObject(parent)
-{
-}
+    : QObject(parent) {}
 
-void DesktopNotifier::notify(const QString &title, const QString &body, Category category)
-{
+void DesktopNotifier::notify(const QString &title, const QString &body, Category category) {
     QMetaObject::invokeMethod(
-        this, [this, title, body, category] { send(title, body, category); },
-        Qt::QueuedConnection);
+        this, [this, title, body, category] { send(title, body, category); }, Qt::QueuedConnection);
     // Counted at once, so a caller waiting for idle() sees it pending.
     ++m_pending;
 }
 
-QString DesktopNotifier::escapeMarkup(const QString &text)
-{
+QString DesktopNotifier::escapeMarkup(const QString &text) {
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
@@ -45,8 +40,7 @@ QString DesktopNotifier::escapeMarkup(const QString &text)
     return out;
 }
 
-QVariantMap DesktopNotifier::hints(Category category)
-{
+QVariantMap DesktopNotifier::hints(Category category) {
     return {
         {QStringLiteral("desktop-entry"), ApplicationInfo::id()},
         {QStringLiteral("category"), category == Category::TransferComplete
@@ -55,8 +49,7 @@ QVariantMap DesktopNotifier::hints(Category category)
     };
 }
 
-void DesktopNotifier::send(const QString &title, const QString &body, Category category)
-{
+void DesktopNotifier::send(const QString &title, const QString &body, Category category) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         done();
@@ -90,8 +83,7 @@ void DesktopNotifier::send(const QString &title, const QString &body, Category c
             });
 }
 
-void DesktopNotifier::done()
-{
+void DesktopNotifier::done() {
     if (m_pending > 0 && --m_pending == 0)
         emit idle();
 }

@@ -1,7 +1,6 @@
 #include "FileUrls.h"
 
-std::filesystem::path localPathFromUrl(const QUrl &url)
-{
+std::filesystem::path localPathFromUrl(const QUrl &url) {
     if (!url.isValid() || url.scheme() != QLatin1String("file"))
         return {};
     const QString host = url.host();
@@ -12,16 +11,14 @@ std::filesystem::path localPathFromUrl(const QUrl &url)
     return std::filesystem::path(bytes.toStdString());
 }
 
-QUrl urlFromLocalPath(const std::filesystem::path &path)
-{
+QUrl urlFromLocalPath(const std::filesystem::path &path) {
     const QByteArray bytes = QByteArray::fromStdString(path.native());
     // Keep "/" and the characters that need no escaping in a path.
     const QByteArray encoded = bytes.toPercentEncoding("/!$&'()*+,;=:@~");
     return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
 }
 
-QString lastPathComponent(const QUrl &url)
-{
+QString lastPathComponent(const QUrl &url) {
     QString path = url.path();
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
@@ -29,7 +26,6 @@ QString lastPathComponent(const QUrl &url)
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
-QString displayPath(const std::filesystem::path &path)
-{
+QString displayPath(const std::filesystem::path &path) {
     return QString::fromUtf8(path.native());
 }

@@ -2,8 +2,7 @@
 
 #include <csignal>
 
-void JobControl::cancel()
-{
+void JobControl::cancel() {
     std::lock_guard lock(m_mutex);
     m_cancelled = true;
     // The runner escalates to SIGKILL if the child ignores this.
@@ -11,8 +10,7 @@ void JobControl::cancel()
         ::kill(m_child, SIGTERM);
 }
 
-bool JobControl::attachChild(pid_t pid)
-{
+bool JobControl::attachChild(pid_t pid) {
     std::lock_guard lock(m_mutex);
     if (m_cancelled)
         return false;
@@ -20,8 +18,7 @@ bool JobControl::attachChild(pid_t pid)
     return true;
 }
 
-void JobControl::detachChild()
-{
+void JobControl::detachChild() {
     std::lock_guard lock(m_mutex);
     m_child = 0;
 }

@@ -4,8 +4,7 @@
 #include <cmath>
 
 namespace {
-double clampInto(double value, double lower, double upper)
-{
+double clampInto(double value, double lower, double upper) {
     if (std::isnan(value))
         return lower;
     return std::max(std::min(value, upper), lower);
@@ -13,8 +12,7 @@ double clampInto(double value, double lower, double upper)
 } // namespace
 
 JobSettings JobSettings::clamped(double fps, double width, double maxColors, double lossy,
-                                 qint64 loopCount, qint64 frameSkip)
-{
+                                 qint64 loopCount, qint64 frameSkip) {
     JobSettings s;
     s.fps = clampInto(fps, 1, 60);
     s.width = clampInto(width, 100, 1200);
@@ -27,7 +25,6 @@ JobSettings JobSettings::clamped(double fps, double width, double maxColors, dou
     return s;
 }
 
-JobSettings JobSettings::clamped() const
-{
+JobSettings JobSettings::clamped() const {
     return clamped(fps, width, maxColors, lossy, loopCount, frameSkip);
 }

@@ -2,11 +2,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <limits>
+#include <locale.h>
 
-qint64 truncatedInteger(double value)
-{
+qint64 truncatedInteger(double value) {
     if (std::isnan(value))
         return 0;
     // 2^63 is exactly representable; anything at or above it does not fit.
@@ -18,8 +17,7 @@ qint64 truncatedInteger(double value)
     return static_cast<qint64>(std::trunc(value));
 }
 
-QString truncatedIntegerText(double value)
-{
+QString truncatedIntegerText(double value) {
     if (std::isnan(value))
         return QStringLiteral("NaN");
     if (std::isinf(value))
@@ -32,13 +30,11 @@ QString truncatedIntegerText(double value)
     return integerText(truncatedInteger(value));
 }
 
-QString integerText(qint64 value)
-{
+QString integerText(qint64 value) {
     return QString::number(value);
 }
 
-std::optional<double> parseFloatingLiteral(const QString &text)
-{
+std::optional<double> parseFloatingLiteral(const QString &text) {
     if (text.isEmpty())
         return std::nullopt;
     const QByteArray bytes = text.toUtf8();

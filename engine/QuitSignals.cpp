@@ -10,8 +10,7 @@
 namespace {
 int g_fds[2] = {-1, -1};
 
-void onSignal(int number)
-{
+void onSignal(int number) {
     const unsigned char byte = static_cast<unsigned char>(number);
     // Only async-signal-safe calls here; the main loop does the rest.
     [[maybe_unused]] const ssize_t written = ::write(g_fds[0], &byte, 1);
@@ -19,8 +18,7 @@ void onSignal(int number)
 } // namespace
 
 QuitSignals::QuitSignals(QObject *parent)
-    : QObject(parent)
-{
+    : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_fds) != 0)
         return;
     auto *notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
@@ -33,8 +31,7 @@ QuitSignals::QuitSignals(QObject *parent)
         ::sigaction(number, &action, nullptr);
 }
 
-QuitSignals::~QuitSignals()
-{
+QuitSignals::~QuitSignals() {
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     for (const int number : {SIGINT, SIGTERM, SIGHUP})
@@ -46,8 +43,7 @@ QuitSignals::~QuitSignals()
     }
 }
 
-void QuitSignals::drain()
-{
+void QuitSignals::drain() {
     unsigned char byte = 0;
     while (::read(g_fds[1], &byte, 1) == 1)
         emit received(byte);
