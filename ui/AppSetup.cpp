@@ -1,11 +1,34 @@
 #include "AppSetup.h"
 
 #include "Appearance.h"
+#include "DropRouter.h"
+#include "FileUrls.h"
+#include "SingleInstance.h"
 #include "SymbolImageProvider.h"
 #include "Theme.h"
 
 #include <QQmlEngine>
 #include <QQuickStyle>
+#include <QQuickWindow>
+
+#include <cstring>
+
+namespace {
+
+void bringForward(QQuickWindow *window, const QVariantMap &platformData) {
+    // Lets the platform honour the launcher's activation request.
+    const QString token = platformData.value(QStringLiteral("activation-token")).toString();
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    const QString startupId = platformData.value(QStringLiteral("desktop-startup-id")).toString();
+    if (!startupId.isEmpty())
+        qputenv("DESKTOP_STARTUP_ID", startupId.toUtf8());
+    window->show();
+    window->raise();
+    window->requestActivate();
+}
+
+} // namespace
 
 namespace AppSetup {
 
@@ -22,6 +45,36 @@ void prepareEngine(QQmlEngine &engine) {
 
 QUrl windowUrl() {
     return QUrl(QStringLiteral("qrc:/Loomfin/LoomfinApp.qml"));
+}
+
+QList<QUrl> urlsFromArguments(int argc, char **argv) {
+    QList<QUrl> urls;
+    for (int i = 1; i < argc; ++i) {
+        const char *argument = argv[i];
+        if (std::strncmp(argument, "file:", 5) == 0) {
+            urls.append(QUrl::fromEncoded(QByteArray(argument)));
+            continue;
+        }
+        if (*argument == '\0')
+            continue;
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(argument, error);
+        if (!error)
+            urls.append(urlFromLocalPath(path.lexically_normal()));
+    }
+    return urls;
+}
+
+void serveInstance(SingleInstance &instance, QQuickWindow *window) {
+    QObject::connect(&instance, &SingleInstance::activateRequested, window,
+                     [window](const QVariantMap &data) { bringForward(window, data); });
+    QObject::connect(&instance, &SingleInstance::openRequested, window,
+                     [window](const QList<QUrl> &urls, const QVariantMap &data) {
+                         bringForward(window, data);
+                         if (auto *router =
+                                 window->findChild<DropRouter *>(QStringLiteral("dropRouter")))
+                             router->handleDrop(urls);
+                     });
 }
 
 } // namespace AppSetup

@@ -43,6 +43,9 @@ Appearance::Appearance(QObject *parent)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
+    // The slot is matched by its parameter types' names: QDBusVariant must be
+    // known by name before anything else in the process has used it.
+    qRegisterMetaType<QDBusVariant>();
     bus.connect(QString(), portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
                 SLOT(onSettingChanged(QString, QString, QDBusVariant)));
     readPortal();

@@ -1,11 +1,9 @@
 #include "AppResources.h"
 #include "AppSetup.h"
+#include "ApplicationInfo.h"
 #include "ConvertCommand.h"
 #include "DropRouter.h"
-#include "FileUrls.h"
 #include "SingleInstance.h"
-
-#include "ApplicationInfo.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -17,43 +15,6 @@
 #include <cstring>
 
 Q_IMPORT_QML_PLUGIN(LoomfinPlugin)
-
-namespace {
-
-// Paths (or file: URIs, as a desktop may pass) from the command line.
-QList<QUrl> urlsFromArguments(int argc, char **argv) {
-    QList<QUrl> urls;
-    for (int i = 1; i < argc; ++i) {
-        const char *argument = argv[i];
-        if (std::strncmp(argument, "file:", 5) == 0) {
-            urls.append(QUrl::fromEncoded(QByteArray(argument)));
-            continue;
-        }
-        std::error_code error;
-        std::filesystem::path path = std::filesystem::absolute(argument, error);
-        if (error)
-            continue;
-        urls.append(urlFromLocalPath(path.lexically_normal()));
-    }
-    return urls;
-}
-
-void bringForward(QQuickWindow *window, const QVariantMap &platformData) {
-    if (!window)
-        return;
-    // Lets the platform honour the launcher's activation request.
-    const QString token = platformData.value(QStringLiteral("activation-token")).toString();
-    if (!token.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
-    const QString startupId = platformData.value(QStringLiteral("desktop-startup-id")).toString();
-    if (!startupId.isEmpty())
-        qputenv("DESKTOP_STARTUP_ID", startupId.toUtf8());
-    window->show();
-    window->raise();
-    window->requestActivate();
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     // The headless command line never touches the display.
@@ -67,21 +28,22 @@ int main(int argc, char **argv) {
     QGuiApplication::setDesktopFileName(ApplicationInfo::id());
 
     // Qt has taken its own options out of argv by now.
-    const QList<QUrl> urls = urlsFromArguments(argc, argv);
+    const QList<QUrl> urls = AppSetup::urlsFromArguments(argc, argv);
 
+    // One window per session: a later launch hands its files to it.
     SingleInstance instance;
     if (instance.claim() == SingleInstance::Role::Secondary) {
         if (SingleInstance::handOver(urls))
             return 0;
-        std::fprintf(stderr, "loomfin: the running window did not answer; opening another\n");
+        std::fprintf(stderr, "loomfin: the open window did not answer; starting another\n");
     }
 
     AppResources::configureFromExecutableFolder(
         std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
-    QGuiApplication::setWindowIcon(QIcon::fromTheme(
-        ApplicationInfo::id(),
-        QIcon(QString::fromStdString(
-            AppResources::filePath(QStringLiteral("icons/org.loomfin.Loomfin.svg")).string()))));
+    const std::filesystem::path icon =
+        AppResources::filePath(QStringLiteral("icons/org.loomfin.Loomfin.svg"));
+    QGuiApplication::setWindowIcon(
+        QIcon::fromTheme(ApplicationInfo::id(), QIcon(QString::fromStdString(icon.string()))));
 
     AppSetup::prepareApplication();
     QQmlApplicationEngine engine;
@@ -89,21 +51,14 @@ int main(int argc, char **argv) {
     engine.load(AppSetup::windowUrl());
     if (engine.rootObjects().isEmpty())
         return 1;
-
     auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
-    auto *router = window ? window->findChild<DropRouter *>(QStringLiteral("dropRouter")) : nullptr;
+    if (!window)
+        return 1;
 
-    QObject::connect(&instance, &SingleInstance::activateRequested, &app,
-                     [window](const QVariantMap &data) { bringForward(window, data); });
-    QObject::connect(&instance, &SingleInstance::openRequested, &app,
-                     [window, router](const QList<QUrl> &opened, const QVariantMap &data) {
-                         bringForward(window, data);
-                         if (router)
-                             router->handleDrop(opened);
-                     });
-
-    if (router && !urls.isEmpty())
-        router->handleDrop(urls);
-
+    AppSetup::serveInstance(instance, window);
+    if (!urls.isEmpty()) {
+        if (auto *router = window->findChild<DropRouter *>(QStringLiteral("dropRouter")))
+            router->handleDrop(urls);
+    }
     return QGuiApplication::exec();
 }
