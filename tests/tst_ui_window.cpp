@@ -45,6 +45,7 @@ private slots:
     void settingsButtonPresentsSheet();
     void logoFollowsAppearance();
     void missingDarkLogoLeavesEmptyArea();
+    void darkAppearanceDrawsDark();
 
 private:
     void setConverting(const QString &stage, double progress);
@@ -510,6 +511,28 @@ void MainWindowTest::missingDarkLogoLeavesEmptyArea() {
     QCOMPARE(m_app.text(QStringLiteral("dropZoneTitle")),
              QStringLiteral("Drop image sequence folder here"));
     QVERIFY(m_app.stripHidden(QStringLiteral("errorBanner")));
+}
+
+void MainWindowTest::darkAppearanceDrawsDark() {
+    const auto lightness = [this](const QString &objectName) {
+        const QImage shot = m_app.window()->grabWindow();
+        const QQuickItem *at = m_app.item(objectName);
+        const QPoint p = at->mapToScene(QPointF(2, 2)).toPoint() * shot.devicePixelRatio();
+        return shot.pixelColor(p).lightness();
+    };
+    QVERIFY(lightness(QStringLiteral("footer")) > 160);
+
+    Appearance::instance()->setPortalColorScheme(1);
+    QTRY_VERIFY(lightness(QStringLiteral("footer")) < 90);
+    // Texts follow: the title is drawn light on the dark window.
+    const QColor title =
+        m_app.item(QStringLiteral("dropZoneTitle"))->property("color").value<QColor>();
+    QVERIFY(title.lightness() > 160);
+    m_app.engine()->setErrorMessage(QStringLiteral("gifsicle failed: exit 1"));
+    QTRY_VERIFY(m_app.stripShown(QStringLiteral("errorBanner")));
+    // Kept for a look when the test is run by hand.
+    m_app.window()->grabWindow().save(
+        QString::fromStdString((TestEnvironment::root() / "dark.png").string()));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -59,6 +59,15 @@ Rectangle {
         }
     }
 
+    // Buttons at the small control size.
+    component SmallButton: Button {
+        font.pixelSize: Theme.captionSize
+        topPadding: 4
+        bottomPadding: 4
+        leftPadding: 9
+        rightPadding: 9
+    }
+
     Row {
         id: buttons
         anchors.right: parent.right
@@ -66,30 +75,38 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         spacing: 12
 
-        Button {
+        SmallButton {
             objectName: "showInFolderButton"
             text: qsTr("Show in Folder")
-            font.pixelSize: Theme.captionSize
-            topPadding: 4
-            bottomPadding: 4
-            leftPadding: 10
-            rightPadding: 10
             onClicked: revealer.reveal(root.outputURL)
         }
-        Button {
+        SmallButton {
+            id: convertAnother
             objectName: "convertAnotherButton"
             text: qsTr("Convert Another")
             highlighted: true
-            font.pixelSize: Theme.captionSize
-            topPadding: 4
-            bottomPadding: 4
-            leftPadding: 10
-            rightPadding: 10
             onClicked: {
                 if (root.engine === null)
                     return
                 root.engine.lastOutputURL = ""
                 root.engine.statusMessage = ""
+            }
+            // Filled with the accent colour, as the one prominent action.
+            contentItem: Text {
+                text: convertAnother.text
+                font: convertAnother.font
+                color: convertAnother.palette.highlightedText
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+            }
+            background: Rectangle {
+                implicitHeight: 22
+                radius: 4
+                color: convertAnother.down ? Qt.darker(Theme.accent, 1.2)
+                                           : convertAnother.hovered ? Qt.lighter(Theme.accent, 1.08)
+                                                                    : Theme.accent
+                border.width: convertAnother.visualFocus ? 2 : 0
+                border.color: Qt.darker(Theme.accent, 1.5)
             }
         }
     }
