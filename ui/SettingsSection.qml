@@ -1,0 +1,20 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Loomfin
+
+// A titled group of settings rows; the rows declared inside follow the heading.
+ColumnLayout {
+    id: section
+
+    property string title
+
+    spacing: 12
+    Layout.fillWidth: true
+
+    Label {
+        text: section.title
+        font.pixelSize: Theme.headlineSize
+        font.bold: true
+    }
+}
