@@ -41,7 +41,7 @@ qint64 frameSkipValue(int index) {
 }
 
 QString frameSkipHint() {
-    return QStringLiteral("Keeps every Nth frame, so the GIF has N times fewer frames.");
+    return QStringLiteral("Keeps every Nth frame: N times fewer frames.");
 }
 
 namespace {

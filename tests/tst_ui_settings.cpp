@@ -189,6 +189,11 @@ void SettingsSheetTest::opensWithDefaults() {
     QCOMPARE(m_engine->width(), 600.0);
     QCOMPARE(m_engine->fps(), 15.0);
 
+    // Hints are single lines that fit beside the caption column.
+    for (QQuickItem *hint : {item(QStringLiteral("frameSkipHint")),
+                             item(QStringLiteral("loopHint")), item(QStringLiteral("hint"), lossy)})
+        QCOMPARE(hint->property("lineCount").toInt(), 1);
+
     // The whole sheet fits: its last line ends inside the window.
     QQuickItem *lastHint = item(QStringLiteral("hint"), lossy);
     const QPointF bottom = lastHint->mapToScene(QPointF(0, lastHint->height()));

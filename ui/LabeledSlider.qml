@@ -110,6 +110,7 @@ ColumnLayout {
         objectName: "hint"
         visible: row.hint.length > 0
         text: row.hint
+        wrapMode: Text.WordWrap
         leftPadding: 98
         font.pixelSize: Theme.caption2Size
         color: Theme.secondaryLabel

@@ -87,11 +87,31 @@ Window {
                 Layout.fillWidth: true
             }
             Button {
+                id: doneButton
                 objectName: "doneButton"
                 text: qsTr("Done")
                 highlighted: true
                 Accessible.name: text
                 onClicked: sheet.dismiss()
+
+                // Filled with the accent colour: the sheet's one prominent action.
+                contentItem: Text {
+                    text: doneButton.text
+                    font: doneButton.font
+                    color: doneButton.palette.highlightedText
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+                background: Rectangle {
+                    implicitWidth: 64
+                    implicitHeight: 24
+                    radius: 4
+                    color: doneButton.down ? Qt.darker(Theme.accent, 1.2)
+                                           : doneButton.hovered ? Qt.lighter(Theme.accent, 1.08)
+                                                                : Theme.accent
+                    border.width: doneButton.visualFocus ? 2 : 0
+                    border.color: Qt.darker(Theme.accent, 1.5)
+                }
             }
         }
 
@@ -179,6 +199,7 @@ Window {
                 Label {
                     objectName: "frameSkipHint"
                     text: SettingsTexts.frameSkipHint
+                    wrapMode: Text.WordWrap
                     leftPadding: 98
                     font.pixelSize: Theme.caption2Size
                     color: Theme.secondaryLabel
@@ -208,15 +229,26 @@ Window {
                     }
                     // Arrows only: the count is shown by the label before them.
                     SpinBox {
+                        id: loopStepper
                         objectName: "loopStepper"
                         from: 0
                         to: 20
                         stepSize: 1
                         editable: false
                         value: sheet.engine ? Math.max(from, Math.min(to, sheet.engine.loopCount)) : 0
-                        contentItem: Item {}
                         leftPadding: 0
                         rightPadding: 0
+                        topPadding: 0
+                        bottomPadding: 0
+                        contentItem: Item {}
+                        background: Rectangle {
+                            implicitWidth: 18
+                            implicitHeight: 24
+                            radius: 3
+                            color: loopStepper.palette.button
+                            border.color: loopStepper.activeFocus ? loopStepper.palette.highlight
+                                                                  : Qt.darker(loopStepper.palette.button, 1.35)
+                        }
                         Accessible.name: qsTr("Loop")
                         Accessible.description: SettingsTexts.loopHint(value)
                         onValueModified: sheet.engine.loopCount = value
@@ -226,6 +258,7 @@ Window {
                 Label {
                     objectName: "loopHint"
                     text: sheet.engine ? SettingsTexts.loopHint(sheet.engine.loopCount) : ""
+                    wrapMode: Text.WordWrap
                     leftPadding: 98
                     font.pixelSize: Theme.caption2Size
                     color: Theme.secondaryLabel
