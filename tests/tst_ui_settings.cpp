@@ -51,6 +51,7 @@ private slots:
     void everyControlReachableByTab();
     void closes_data();
     void closes();
+    void escapeClosesOpenPopupFirst();
     void screenshot();
 
 private:
@@ -596,6 +597,31 @@ void SettingsSheetTest::closes() {
     // Nothing is undone.
     QCOMPARE(m_engine->fps(), 16.0);
     QCOMPARE(stored(QStringLiteral("fps")).toDouble(), 16.0);
+}
+
+void SettingsSheetTest::escapeClosesOpenPopupFirst() {
+    openSheet();
+    QQuickItem *picker = item(QStringLiteral("frameSkipPicker"));
+    focusItem(picker);
+    QTest::keyClick(m_sheet.get(), Qt::Key_Space);
+    auto *popup = picker->property("popup").value<QObject *>();
+    QVERIFY(popup);
+    QTRY_VERIFY(popup->property("visible").toBool());
+    QTest::keyClick(m_sheet.get(), Qt::Key_Escape);
+    QTRY_VERIFY(!popup->property("visible").toBool());
+    QVERIFY(m_sheet->isVisible());
+
+    QObject *dialog = m_sheet->findChild<QObject *>(QStringLiteral("folderDialog"));
+    QVERIFY(QMetaObject::invokeMethod(dialog, "open"));
+    QTRY_VERIFY(dialogShown());
+    QTest::keyClick(m_sheet.get(), Qt::Key_Escape);
+    QTRY_VERIFY(!dialog->property("visible").toBool());
+    QVERIFY(m_sheet->isVisible());
+    QCOMPARE(m_engine->frameSkip(), qint64(1));
+    QCOMPARE(m_engine->outputPath(), QString());
+
+    QTest::keyClick(m_sheet.get(), Qt::Key_Escape);
+    QTRY_VERIFY(!m_sheet->isVisible());
 }
 
 void SettingsSheetTest::screenshot() {
