@@ -86,25 +86,59 @@ void Appearance::setPortalColorScheme(uint value) {
 }
 
 void Appearance::update() {
-    bool dark = m_startPalette.color(QPalette::Window).lightness() < 128;
+    const bool startDark = m_startPalette.color(QPalette::Window).lightness() < 128;
+    bool dark = startDark;
     if (m_portalScheme == 1u)
         dark = true;
     else if (m_portalScheme == 2u)
         dark = false;
 
-    // Only a palette we put in place is changed back.
-    if (dark && !m_paletteSwitched && m_startPalette.color(QPalette::Window).lightness() >= 128) {
-        QGuiApplication::setPalette(darkPalette());
-        m_paletteSwitched = true;
-    } else if (!dark && m_paletteSwitched) {
-        QGuiApplication::setPalette(m_startPalette);
-        m_paletteSwitched = false;
+    // The palette the application started with, unless it contradicts the
+    // desktop's preference.
+    const bool switched = dark != startDark;
+    if (switched != m_paletteSwitched) {
+        QGuiApplication::setPalette(switched ? (dark ? darkPalette() : lightPalette())
+                                             : m_startPalette);
+        m_paletteSwitched = switched;
     }
 
     if (dark == m_dark)
         return;
     m_dark = dark;
     emit darkChanged();
+}
+
+QPalette Appearance::lightPalette() {
+    const QColor window(0xef, 0xef, 0xef);
+    const QColor text(Qt::black);
+    const QColor disabledText(0xbe, 0xbe, 0xbe);
+
+    QPalette palette(window);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::AlternateBase, QColor(0xf7, 0xf7, 0xf7));
+    palette.setColor(QPalette::ToolTipBase, QColor(0xff, 0xff, 0xdc));
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 0x80));
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, window);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::BrightText, Qt::white);
+    palette.setColor(QPalette::Light, Qt::white);
+    palette.setColor(QPalette::Midlight, QColor(0xca, 0xca, 0xca));
+    palette.setColor(QPalette::Mid, QColor(0xb8, 0xb8, 0xb8));
+    palette.setColor(QPalette::Dark, QColor(0x9f, 0x9f, 0x9f));
+    palette.setColor(QPalette::Shadow, QColor(0x76, 0x76, 0x76));
+    palette.setColor(QPalette::Highlight, QColor(0x30, 0x8c, 0xc6));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, QColor(0x00, 0x57, 0xae));
+    palette.setColor(QPalette::LinkVisited, QColor(0x5a, 0x2d, 0x9c));
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, disabledText);
+    }
+    return palette;
 }
 
 QPalette Appearance::darkPalette() {

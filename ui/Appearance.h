@@ -28,7 +28,9 @@ public:
     // The portal's value: 0 no preference, 1 prefer dark, 2 prefer light.
     void setPortalColorScheme(uint value);
 
+    // What the window is drawn with when the desktop prefers the other scheme.
     static QPalette darkPalette();
+    static QPalette lightPalette();
 
 signals:
     void darkChanged();
