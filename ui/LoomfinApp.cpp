@@ -3,6 +3,7 @@
 #include "ApplicationInfo.h"
 #include "ConvertCommand.h"
 #include "DropRouter.h"
+#include "QuitSignals.h"
 #include "SingleInstance.h"
 
 #include <QGuiApplication>
@@ -60,5 +61,10 @@ int main(int argc, char **argv) {
         if (auto *router = window->findChild<DropRouter *>(QStringLiteral("dropRouter")))
             router->handleDrop(urls);
     }
+    // SIGTERM or Ctrl-C close the window like the user would: the engine is
+    // destroyed with it, which stops a running job and removes its files.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::received, &app, &QCoreApplication::quit);
+
     return QGuiApplication::exec();
 }
