@@ -7,87 +7,87 @@
 #include "AppSetup.h"
 #include "ConverterEngine.h"
 
-#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QQmlApplicationEngine>
+#include <QQmlExtensionPlugin>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QRegularExpression>
 #include <QTest>
 
-#include <memory>
+Q_IMPORT_QML_PLUGIN(LoomfinPlugin)
 
 class MainWindowHarness {
 public:
-    // Once per test program, before the first load: resources beside the
-    // test executable's build tree, Fusion style, light/dark palette.
+    // Once per program: resources beside the test executable, style, palette.
     static void prepare() {
         AppResources::configureFromExecutableFolder(
-            std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
+            QCoreApplication::applicationDirPath().toStdString());
         AppSetup::prepareApplication();
         // The offscreen platform complains at every size-limit change of the
         // window, which follows its content.
-        static QtMessageHandler previous = nullptr;
-        previous = qInstallMessageHandler(
+        static const QtMessageHandler previous = qInstallMessageHandler(
             [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
                 if (!message.startsWith(QLatin1String("This plugin does not support")))
                     previous(type, context, message);
             });
     }
 
+    // Any QML warning from the window fails the test that loaded it.
     bool load() {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("qrc:/Loomfin/")));
         m_qml = std::make_unique<QQmlApplicationEngine>();
         AppSetup::prepareEngine(*m_qml);
         m_qml->load(AppSetup::windowUrl());
-        if (m_qml->rootObjects().isEmpty())
-            return false;
-        m_window = qobject_cast<QQuickWindow *>(m_qml->rootObjects().constFirst());
-        if (!m_window)
-            return false;
-        m_engine = m_window->findChild<ConverterEngine *>(QStringLiteral("engine"));
-        return m_engine && QTest::qWaitForWindowExposed(m_window);
+        const auto roots = m_qml->rootObjects();
+        m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());
+        return engine() && QTest::qWaitForWindowExposed(m_window);
     }
-
     void unload() {
         m_qml.reset();
         m_window = nullptr;
-        m_engine = nullptr;
     }
 
     QQuickWindow *window() const { return m_window; }
-    ConverterEngine *engine() const { return m_engine; }
-
-    template<typename T = QQuickItem> T *find(const QString &objectName) const {
-        return m_window ? m_window->findChild<T *>(objectName) : nullptr;
+    ConverterEngine *engine() const { return find<ConverterEngine>("engine"); }
+    template<typename T = QObject> T *find(const char *objectName) const {
+        return m_window ? m_window->findChild<T *>(QLatin1String(objectName)) : nullptr;
     }
-    QQuickItem *item(const QString &objectName) const { return find<QQuickItem>(objectName); }
+    QQuickItem *item(const char *objectName) const { return find<QQuickItem>(objectName); }
+    QVariant property(const char *objectName, const char *name) const {
+        const QObject *found = find(objectName);
+        return found ? found->property(name) : QVariant();
+    }
+    QString text(const char *objectName) const { return property(objectName, "text").toString(); }
 
-    QString text(const QString &objectName) const {
-        const QQuickItem *found = item(objectName);
-        return found ? found->property("text").toString()
-                     : QStringLiteral("<missing %1>").arg(objectName);
+    QPoint centreOf(const char *objectName) const {
+        const QQuickItem *at = item(objectName);
+        return at->mapToScene(QPointF(at->width() / 2, at->height() / 2)).toPoint();
+    }
+    void click(const char *objectName) const {
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centreOf(objectName));
+    }
+    // Drags in and drops at the drop zone's centre, as a file manager does;
+    // returns whether the drop was accepted.
+    bool drop(const QMimeData &data) const {
+        const QPoint at = centreOf("dropZone");
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        for (QEvent *event : std::initializer_list<QEvent *>{&enter, &move, &drop})
+            QCoreApplication::sendEvent(m_window, event);
+        return drop.isAccepted();
     }
 
-    // A point in the window's coordinates, inside the item.
-    static QPoint centreOf(const QQuickItem *item) {
-        return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
-    }
-
-    void click(const QString &objectName) const {
-        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centreOf(item(objectName)));
-    }
-
-    // A strip of the window is on screen (its show/hide animation is over).
-    bool stripShown(const QString &objectName) const {
-        const QQuickItem *strip = item(objectName);
-        return strip && strip->property("shown").toBool() && strip->isVisible() &&
-               strip->height() > 0 && strip->opacity() == 1.0;
-    }
-    bool stripHidden(const QString &objectName) const {
-        const QQuickItem *strip = item(objectName);
-        return strip && !strip->property("shown").toBool() && !strip->isVisible();
+    // A strip of the window is fully on screen (its animation over), or gone.
+    bool strip(const char *objectName, bool shown) const {
+        const QQuickItem *s = item(objectName);
+        return s && s->property("shown").toBool() == shown && s->isVisible() == shown &&
+               (!shown || (s->height() > 0 && s->opacity() == 1.0));
     }
 
 private:
     std::unique_ptr<QQmlApplicationEngine> m_qml;
     QQuickWindow *m_window = nullptr;
-    ConverterEngine *m_engine = nullptr;
 };
