@@ -528,9 +528,10 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     std::optional<Clock::time_point> cancelledAt;
     bool killSent = false;
     if (control && !attached) {
-        ::kill(pid, SIGKILL);
+        // Cancelled while starting: the same SIGTERM first, SIGKILL after the
+        // grace period, as for a child cancelled later.
+        ::kill(pid, SIGTERM);
         cancelledAt = Clock::now();
-        killSent = true;
     }
 
     ErrorTail tail;
