@@ -4,6 +4,7 @@
 #include "ConversionPipeline.h"
 #include "ConverterEngine.h"
 #include "DesktopNotifier.h"
+#include "DropRouting.h"
 #include "FileUrls.h"
 #include "FrameSequence.h"
 #include "JobControl.h"
@@ -156,33 +157,17 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options,
     return std::nullopt;
 }
 
-// The drop zone's routing: folders alone make a folder job (the first by
-// name), otherwise the files make a files job and folders are ignored.
+// Paths go the way a drop does: folders alone make a folder job (the first
+// by name), otherwise the files make a files job and folders are ignored.
 JobRequest routePaths(const std::vector<fs::path> &paths) {
-    std::vector<fs::path> sorted;
+    QList<QUrl> urls;
     for (const fs::path &p : paths) {
         std::error_code ec;
-        sorted.push_back(fs::absolute(p, ec).lexically_normal());
+        urls.append(urlFromLocalPath(fs::absolute(p, ec).lexically_normal()));
     }
-    std::vector<fs::path> files;
-    for (const fs::path &p : sorted) {
-        std::error_code ec;
-        if (!fs::is_directory(p, ec))
-            files.push_back(p);
-    }
-    JobRequest request;
-    if (files.empty()) {
-        sortByFileName(sorted);
-        fs::path folder = sorted.front();
-        if (!folder.has_filename())
-            folder = folder.parent_path();
-        request.folder = folder;
-        return request;
-    }
-    request.folder = files.front().parent_path();
-    sortByFileName(files);
-    request.files = files;
-    return request;
+    const DropRoute route = routeDroppedURLs(urls);
+    return route.kind == DropRoute::Kind::Folder ? JobRequest::forFolder(route.folder)
+                                                 : JobRequest::forFiles(route.files);
 }
 
 std::string shellQuoted(const std::string &arg) {

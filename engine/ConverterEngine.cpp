@@ -241,8 +241,7 @@ JobSettings ConverterEngine::jobSettings() const {
 void ConverterEngine::startFolderJob(const QUrl &folderURL) {
     if (m_isConverting || m_jobRunning)
         return;
-    JobRequest request;
-    request.folder = localPathFromUrl(folderURL);
+    JobRequest request = JobRequest::forFolder(folderURL);
     request.settings = jobSettings();
     submitJob(request);
 }
@@ -250,15 +249,7 @@ void ConverterEngine::startFolderJob(const QUrl &folderURL) {
 void ConverterEngine::startFilesJob(const QList<QUrl> &fileURLs) {
     if (m_isConverting || m_jobRunning || fileURLs.isEmpty())
         return;
-    JobRequest request;
-    request.folder = localPathFromUrl(fileURLs.first()).parent_path();
-    std::vector<std::filesystem::path> files;
-    for (const QUrl &url : fileURLs) {
-        if (url.isLocalFile())
-            files.push_back(localPathFromUrl(url));
-    }
-    sortByFileName(files);
-    request.files = std::move(files);
+    JobRequest request = JobRequest::forFiles(fileURLs);
     request.settings = jobSettings();
     submitJob(request);
 }

@@ -2,6 +2,9 @@
 
 #include "JobSettings.h"
 
+#include <QList>
+#include <QUrl>
+
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -12,4 +15,10 @@ struct JobRequest {
     std::optional<std::vector<std::filesystem::path>> files; // files job only
     JobSettings settings;
     std::filesystem::path outputFolder; // resolved once, on the main thread
+
+    // The input of a folder job (settings and output folder still to fill).
+    static JobRequest forFolder(const QUrl &folderURL);
+    // The input of a files job: the folder of the first URL as received, the
+    // file URLs sorted by name.
+    static JobRequest forFiles(const QList<QUrl> &fileURLs);
 };
