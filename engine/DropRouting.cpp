@@ -5,17 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-// The file name's bytes, a trailing slash ignored, for the frame sort order.
-std::string fileNameBytes(const QUrl &url) {
-    std::string path = localPathFromUrl(url).native();
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-} // namespace
-
 std::optional<QUrl> decodeDroppedItem(const QUrl &item) {
     if (!item.isValid() || !item.isLocalFile())
         return std::nullopt;
@@ -47,7 +36,7 @@ DropRoute routeDroppedURLs(const QList<QUrl> &urls,
     std::vector<Entry> sorted;
     sorted.reserve(urls.size());
     for (const QUrl &url : urls)
-        sorted.push_back({url, fileNameBytes(url)});
+        sorted.push_back({url, fileNameOf(localPathFromUrl(url))});
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const Entry &a, const Entry &b) { return fileNameLess(a.name, b.name); });
 

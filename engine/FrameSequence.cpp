@@ -40,16 +40,6 @@ std::string sortKey(const std::string &name) {
         .toStdString();
 }
 
-// Last component, ignoring trailing slashes (a listed "clips.png/" is still
-// named clips.png).
-std::string fileNameOf(const fs::path &path) {
-    std::string s = path.native();
-    while (s.size() > 1 && s.back() == '/')
-        s.pop_back();
-    const auto slash = s.rfind('/');
-    return slash == std::string::npos ? s : s.substr(slash + 1);
-}
-
 // Extension without the dot, and the name without it ("shot.0001.png" gives
 // "png" and "shot.0001"); a dot file such as ".png" has no extension.
 std::string extensionOf(const std::string &name) {
@@ -255,4 +245,12 @@ QString selectionSummary(const FrameSequence &sequence, qint64 frameSkip, bool h
     if (hasFileList)
         return QStringLiteral("Using %1 selected frames…").arg(sequence.foundCount);
     return QStringLiteral("Found %1 frames…").arg(sequence.foundCount);
+}
+
+std::string fileNameOf(const fs::path &path) {
+    std::string s = path.native();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    const auto slash = s.rfind('/');
+    return slash == std::string::npos ? s : s.substr(slash + 1);
 }

@@ -51,6 +51,10 @@ std::optional<FrameNumber> detectFrameNumber(const std::string &baseName);
 // UTF-8 compare by their raw bytes.
 bool fileNameLess(const std::string &a, const std::string &b);
 
+// Last component as bytes, ignoring trailing slashes (a listed "clips.png/"
+// is still named clips.png).
+std::string fileNameOf(const std::filesystem::path &path);
+
 // Stable sort of paths by their last component, with fileNameLess.
 void sortByFileName(std::vector<std::filesystem::path> &paths);
 
