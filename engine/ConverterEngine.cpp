@@ -325,8 +325,7 @@ void ConverterEngine::postFailure(const QString &message) {
             setStatusMessage(QLatin1String(""));
         },
         Qt::QueuedConnection);
-    notify(QStringLiteral("Loomfin — Error"), message,
-           int(DesktopNotifier::Category::TransferError));
+    notify(QStringLiteral("Loomfin — Error"), message, DesktopNotifier::Category::TransferError);
 }
 
 void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeText) {
@@ -345,17 +344,18 @@ void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeT
         },
         Qt::QueuedConnection);
     notify(QStringLiteral("Loomfin — Done ✓"), name + QStringLiteral(" · ") + sizeText,
-           int(DesktopNotifier::Category::TransferComplete));
+           DesktopNotifier::Category::TransferComplete);
 }
 
 void ConverterEngine::postNotification(const QString &title, const QString &message) {
-    notify(title, message, int(DesktopNotifier::Category::TransferComplete));
+    notify(title, message, DesktopNotifier::Category::TransferComplete);
 }
 
-void ConverterEngine::notify(const QString &title, const QString &message, int category) {
+void ConverterEngine::notify(const QString &title, const QString &message,
+                             DesktopNotifier::Category category) {
     if (!m_notificationsEnabled)
         return;
-    m_notifier->notify(title, message, DesktopNotifier::Category(category));
+    m_notifier->notify(title, message, category);
 }
 
 DesktopNotifier *ConverterEngine::notifier() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopNotifier.h"
 #include "JobReporter.h"
 #include "JobRequest.h"
 #include "JobSettings.h"
@@ -12,7 +13,6 @@
 
 class QSettings;
 class JobControl;
-class DesktopNotifier;
 
 // The one observable object: persisted settings and the state of the
 // current or last job. Published properties belong to the main thread.
@@ -124,7 +124,7 @@ private:
     void save(const QString &key, const QVariant &value);
     struct Job;
     void finishJob(const Job *job);
-    void notify(const QString &title, const QString &message, int category);
+    void notify(const QString &title, const QString &message, DesktopNotifier::Category category);
     void waitForJob();
 
     std::unique_ptr<QSettings> m_store;
