@@ -11,7 +11,5 @@ inline QString name() {
 inline QString id() {
     return QStringLiteral("org.loomfin.Loomfin");
 }
-inline QString version() {
-    return QStringLiteral(LOOMFIN_VERSION);
-}
+QString version();
 } // namespace ApplicationInfo

@@ -232,6 +232,11 @@ QUrl ConverterEngine::outputFolderURL() const {
     return QUrl::fromLocalFile(defaultOutputFolder());
 }
 
+void ConverterEngine::clearResult() {
+    setLastOutputURL(QUrl());
+    setStatusMessage(QLatin1String(""));
+}
+
 JobSettings ConverterEngine::jobSettings() const {
     return JobSettings::clamped(m_fps, m_width, m_maxColors, m_lossy, m_loopCount, m_frameSkip);
 }

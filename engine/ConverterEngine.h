@@ -18,16 +18,14 @@ class JobControl;
 // current or last job. Published properties belong to the main thread.
 class ConverterEngine : public QObject, public JobReporter {
     Q_OBJECT
-    Q_PROPERTY(bool isConverting READ isConverting WRITE setIsConverting NOTIFY isConvertingChanged)
-    Q_PROPERTY(double progress READ progress WRITE setProgress NOTIFY progressChanged)
-    Q_PROPERTY(
-        QString statusMessage READ statusMessage WRITE setStatusMessage NOTIFY statusMessageChanged)
+    // Job state: written by the job's reports (and clearResult), read-only to views.
+    Q_PROPERTY(bool isConverting READ isConverting NOTIFY isConvertingChanged)
+    Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
+    Q_PROPERTY(QString statusMessage READ statusMessage NOTIFY statusMessageChanged)
     // An empty URL means none.
-    Q_PROPERTY(
-        QUrl lastOutputURL READ lastOutputURL WRITE setLastOutputURL NOTIFY lastOutputURLChanged)
+    Q_PROPERTY(QUrl lastOutputURL READ lastOutputURL NOTIFY lastOutputURLChanged)
     // A null string means none; a failure text is never empty.
-    Q_PROPERTY(
-        QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(double fps READ fps WRITE setFps NOTIFY fpsChanged)
     Q_PROPERTY(double width READ width WRITE setWidth NOTIFY widthChanged)
     Q_PROPERTY(double maxColors READ maxColors WRITE setMaxColors NOTIFY maxColorsChanged)
@@ -72,6 +70,10 @@ public:
     void setLoopCount(qint64 value);
     void setFrameSkip(qint64 value);
     void setOutputPath(const QString &value);
+
+    // "Convert Another": forgets the last result (lastOutputURL, then
+    // statusMessage); progress, errorMessage and the settings stay.
+    Q_INVOKABLE void clearResult();
 
     // The clamped copy a job works from.
     JobSettings jobSettings() const;

@@ -86,10 +86,8 @@ Rectangle {
             text: qsTr("Convert Another")
             highlighted: true
             onClicked: {
-                if (root.engine === null)
-                    return
-                root.engine.lastOutputURL = ""
-                root.engine.statusMessage = ""
+                if (root.engine !== null)
+                    root.engine.clearResult()
             }
             // Filled with the accent colour, as the one prominent action.
             contentItem: Text {
