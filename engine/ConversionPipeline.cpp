@@ -1,50 +1,26 @@
 #include "ConversionPipeline.h"
 
 #include "FileUrls.h"
+#include "GifFile.h"
 #include "JobControl.h"
 #include "JobReporter.h"
 #include "NumberFormat.h"
+#include "PrivateFolder.h"
 #include "ToolRunner.h"
 
 #include <QTimeZone>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string number(qint64 value) {
-    return std::to_string(value);
-}
-
-std::string text(const QString &s) {
-    return s.toStdString();
-}
-
-} // namespace
-
-fs::path temporaryFolderBase() {
-    const char *tmp = std::getenv("TMPDIR");
-    std::string base = tmp && *tmp == '/' ? tmp : "/tmp";
-    if (base.find_first_of("%*?[]{}\\") != std::string::npos)
-        base = "/tmp";
-    return base;
-}
-
-namespace {
-
-fs::path makePrivateFolder() {
-    std::string templ = (temporaryFolderBase() / "loomfin-XXXXXX").native();
-    if (!::mkdtemp(templ.data()))
-        return {};
-    return templ; // mkdtemp creates it 0700 with an unpredictable name
-}
 
 // Leaves no half-made files: removal errors are of no interest here.
 void removeQuietly(const fs::path &path) {
@@ -60,15 +36,52 @@ mode_t currentUmask() {
     return mask;
 }
 
+QString describe(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 // The optimiser's own file, hidden beside the output until it is complete.
-fs::path makeOptimiserOutput(const fs::path &folder, const QString &ts) {
-    std::string templ = (folder / (".animation_" + text(ts) + ".gif.part-XXXXXX")).native();
+// Its mode is the one a new file gets, not mkstemp's 0600.
+fs::path makeOptimiserOutput(const fs::path &folder, const QString &ts, int *error) {
+    std::string templ = (folder / (".animation_" + ts.toStdString() + ".gif.part-XXXXXX")).native();
     const int fd = ::mkstemp(templ.data());
-    if (fd < 0)
-        return folder / (".animation_" + text(ts) + ".gif.part");
+    if (fd < 0) {
+        *error = errno;
+        return {};
+    }
     ::fchmod(fd, 0666 & ~currentUmask());
     ::close(fd);
     return templ;
+}
+
+// 0 when the file's data has reached the disk, else the error (a full disk
+// often shows only here, or as a short file).
+int syncToDisk(const fs::path &path, int flags = O_RDONLY) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
+}
+
+bool isOutOfSpace(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
+
+// gifsicle exits 0 when a write fails for lack of space; what it leaves
+// tells, and so does the space left beside it.
+bool looksOutOfSpace(const fs::path &folder, const QString &toolText) {
+    if (toolText.contains(QLatin1String("No space left"), Qt::CaseInsensitive) ||
+        toolText.contains(QLatin1String("quota"), Qt::CaseInsensitive))
+        return true;
+    struct statvfs info {};
+    return ::statvfs(folder.c_str(), &info) == 0 &&
+           qulonglong(info.f_bavail) * info.f_frsize < 64 * 1024;
+}
+
+QString notEnoughSpaceMessage(const fs::path &folder) {
+    return QStringLiteral("Not enough space to save the GIF in ") + displayPath(folder);
 }
 
 } // namespace
@@ -96,26 +109,27 @@ QString sizeText(qint64 bytes) {
 
 ConversionPaths temporaryPaths(const fs::path &privateFolder, const QString &ts) {
     ConversionPaths paths;
-    paths.stagingFolder = privateFolder / ("loomfin_frames_" + text(ts));
-    paths.paletteFile = privateFolder / ("palette_" + text(ts) + ".png");
-    paths.unoptimisedFile = privateFolder / ("unopt_" + text(ts) + ".gif");
+    const std::string stamp = ts.toStdString();
+    paths.stagingFolder = privateFolder / ("loomfin_frames_" + stamp);
+    paths.paletteFile = privateFolder / ("palette_" + stamp + ".png");
+    paths.unoptimisedFile = privateFolder / ("unopt_" + stamp + ".gif");
     return paths;
 }
 
 std::vector<std::string> inputArguments(const FrameSequence &sequence, const fs::path &folder,
                                         const fs::path &stagingFolder,
                                         const JobSettings &settings) {
-    const std::string fps = number(truncatedInteger(settings.fps));
+    const std::string fps = std::to_string(truncatedInteger(settings.fps));
     const std::string ext = sequence.frameExtension;
     switch (sequence.inputMode) {
     case FrameInputMode::Numbered:
         return {"-start_number",
-                number(sequence.startNumber),
+                std::to_string(sequence.number.startNumber),
                 "-framerate",
                 fps,
                 "-i",
-                folder.native() + "/" + sequence.numberPrefix + "%0" +
-                    number(sequence.numberDigits) + "d." + ext};
+                folder.native() + "/" + sequence.number.prefix + "%0" +
+                    std::to_string(sequence.number.digits) + "d." + ext};
     case FrameInputMode::Glob:
         return {"-framerate", fps, "-pattern_type", "glob", "-i", folder.native() + "/*." + ext};
     case FrameInputMode::Staged:
@@ -133,20 +147,24 @@ CommandLines buildCommandLines(const FrameSequence &sequence, const fs::path &fo
                                const JobSettings &settings, const ConversionPaths &paths) {
     CommandLines lines;
     lines.input = inputArguments(sequence, folder, paths.stagingFolder, settings);
-    const std::string colors = number(truncatedInteger(settings.maxColors));
+    const std::string colors = std::to_string(truncatedInteger(settings.maxColors));
     const std::string scale =
-        "scale=" + number(truncatedInteger(settings.width)) + ":-1:flags=lanczos";
+        "scale=" + std::to_string(truncatedInteger(settings.width)) + ":-1:flags=lanczos";
 
     // -xerror: ffmpeg otherwise skips a frame it cannot decode and still
-    // exits 0, and the GIF silently loses it.
-    lines.palette = {"-xerror"};
+    // exits 0, and the GIF silently loses it. -reinit_filter 0 (an option of
+    // the frames' input): frames whose size or pixel format changes mid-way
+    // (as PNG optimisers leave them) would otherwise break the palette graph;
+    // the scale filter takes them as they come.
+    const std::vector<std::string> frameInputOptions = {"-xerror", "-reinit_filter", "0"};
+    lines.palette = frameInputOptions;
     lines.palette.insert(lines.palette.end(), lines.input.begin(), lines.input.end());
     lines.palette.insert(lines.palette.end(), {"-vf",
                                                scale + ",palettegen=max_colors=" + colors +
                                                    ":stats_mode=full:reserve_transparent=0",
                                                "-y", paths.paletteFile.native()});
 
-    lines.gif = {"-xerror"};
+    lines.gif = frameInputOptions;
     lines.gif.insert(lines.gif.end(), lines.input.begin(), lines.input.end());
     lines.gif.insert(lines.gif.end(), {"-i", paths.paletteFile.native(), "-lavfi",
                                        scale + " [x]; [x][1:v] paletteuse=dither=floyd_steinberg",
@@ -154,13 +172,13 @@ CommandLines buildCommandLines(const FrameSequence &sequence, const fs::path &fo
 
     lines.optimiser = {"-O3"};
     if (settings.lossy > 0)
-        lines.optimiser.push_back("--lossy=" + number(truncatedInteger(settings.lossy)));
+        lines.optimiser.push_back("--lossy=" + std::to_string(truncatedInteger(settings.lossy)));
     if (settings.loopCount == 0)
         lines.optimiser.push_back("--loopcount");
     else if (settings.loopCount == 1)
         lines.optimiser.push_back("--no-loopcount"); // no loop extension: plays once
     else
-        lines.optimiser.push_back("--loopcount=" + number(settings.loopCount - 1));
+        lines.optimiser.push_back("--loopcount=" + std::to_string(settings.loopCount - 1));
     if (settings.maxColors < 256)
         lines.optimiser.insert(lines.optimiser.end(), {"--colors", colors});
     lines.optimiser.insert(lines.optimiser.end(),
@@ -175,7 +193,7 @@ fs::path publishOutput(const fs::path &written, const fs::path &folder, const QS
         std::string suffix;
         if (n > 1)
             suffix.append("-").append(std::to_string(n));
-        const fs::path target = folder / ("animation_" + text(ts) + suffix + ".gif");
+        const fs::path target = folder / ("animation_" + ts.toStdString() + suffix + ".gif");
         if (::renameat2(AT_FDCWD, written.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
             return target;
         if (errno == EEXIST)
@@ -200,105 +218,211 @@ fs::path publishOutput(const fs::path &written, const fs::path &folder, const QS
     return {};
 }
 
-void stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder) {
-    std::error_code ignored;
-    fs::create_directories(stagingFolder, ignored);
+std::error_code stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder) {
+    std::error_code error;
+    fs::create_directories(stagingFolder, error);
     char name[32];
-    for (size_t i = 0; i < sequence.frames.size(); ++i) {
+    for (size_t i = 0; i < sequence.frames.size() && !error; ++i) {
         std::snprintf(name, sizeof name, "frame_%04zu.", i);
         fs::path target = sequence.frames[i];
         if (target.is_relative())
-            target = fs::absolute(target, ignored);
-        fs::create_symlink(target, stagingFolder / (name + sequence.frameExtension), ignored);
+            target = fs::absolute(target, error);
+        if (!error)
+            fs::create_symlink(target, stagingFolder / (name + sequence.frameExtension), error);
     }
+    return error;
 }
 
-void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control) {
-    const std::optional<std::string> ffmpeg = locateTool("ffmpeg");
-    const std::optional<std::string> gifsicle = ffmpeg ? locateTool("gifsicle") : std::nullopt;
-    if (!ffmpeg || !gifsicle) {
-        reporter.postFailure(missingToolsMessage());
-        return;
+namespace {
+
+// One job, from the located tools to the report. Every failure is reported
+// once and leaves nothing behind but the output folder.
+class Conversion {
+public:
+    Conversion(const JobRequest &request, JobReporter &reporter, JobControl &control)
+        : m_request(request)
+        , m_reporter(reporter)
+        , m_control(control) {}
+
+    ~Conversion() {
+        removeQuietly(m_optimiserOutput);
+        if (m_private)
+            m_private->remove();
     }
 
-    const JobSettings &settings = request.settings;
-    const bool hasFileList = request.files.has_value();
-    const std::optional<FrameSequence> found =
-        discoverFrameSequence(request.folder, request.files, settings.frameSkip);
-    if (!found) {
-        reporter.postFailure(noImagesMessage());
-        return;
+    void run();
+
+private:
+    // Reports the failure (unless the job was cancelled, which reports nothing).
+    void fail(const QString &message) {
+        if (!m_control.isCancelled())
+            m_reporter.postFailure(message);
     }
+    // Runs a tool; false (after reporting) when it failed or the job was cancelled.
+    bool runStep(const std::string &tool, const std::vector<std::string> &arguments,
+                 const RunOptions &options, const QString &failurePrefix,
+                 ProcessResult *result = nullptr);
+    bool checkFrameCount(const fs::path &gif, qint64 expected);
+    bool checkOptimisedGif(const QString &toolText);
+
+    const JobRequest &m_request;
+    JobReporter &m_reporter;
+    JobControl &m_control;
+    std::optional<PrivateFolder> m_private;
+    fs::path m_optimiserOutput;
+};
+
+bool Conversion::runStep(const std::string &tool, const std::vector<std::string> &arguments,
+                         const RunOptions &options, const QString &failurePrefix,
+                         ProcessResult *result) {
+    const ProcessResult run = runTool(tool, arguments, options);
+    if (result)
+        *result = run;
+    if (m_control.isCancelled())
+        return false;
+    if (run.exitStatus == 0)
+        return true;
+    fail(failurePrefix + condenseToolOutput(run.exitStatus, run.outputText));
+    return false;
+}
+
+// ffmpeg ends the sequence early at an unreadable or empty frame and still
+// exits 0; the GIF it wrote says how many frames it took. (Counted before
+// gifsicle, which may merge identical neighbours.)
+bool Conversion::checkFrameCount(const fs::path &gif, qint64 expected) {
+    const std::optional<GifFile> made = GifFile::inspect(gif);
+    if (!made) {
+        fail(QStringLiteral("FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
+        return false;
+    }
+    if (made->imageCount != expected) {
+        fail(QStringLiteral("FFmpeg GIF creation failed: it made %1 of %2 frames")
+                 .arg(made->imageCount)
+                 .arg(expected));
+        return false;
+    }
+    return true;
+}
+
+// gifsicle exits 0 even when it could not write the whole file: only a
+// complete GIF that has reached the disk is published.
+bool Conversion::checkOptimisedGif(const QString &toolText) {
+    const fs::path &folder = m_request.outputFolder;
+    if (!GifFile::inspect(m_optimiserOutput)) {
+        if (looksOutOfSpace(folder, toolText)) {
+            fail(notEnoughSpaceMessage(folder));
+        } else {
+            std::error_code ignored;
+            const auto bytes = fs::file_size(m_optimiserOutput, ignored);
+            fail(QStringLiteral("gifsicle optimisation failed: it wrote an incomplete GIF (%1)")
+                     .arg(sizeText(ignored ? 0 : qint64(bytes))));
+        }
+        return false;
+    }
+    if (const int error = syncToDisk(m_optimiserOutput)) {
+        fail(isOutOfSpace(error) ? notEnoughSpaceMessage(folder)
+                                 : QStringLiteral("Could not save the GIF in %1: %2")
+                                       .arg(displayPath(folder), describe(error)));
+        return false;
+    }
+    return true;
+}
+
+void Conversion::run() {
+    const std::optional<std::string> path = environmentValue(m_request.environment, "PATH");
+    const std::optional<std::string> ffmpeg = locateTool("ffmpeg", path);
+    const std::optional<std::string> gifsicle =
+        ffmpeg ? locateTool("gifsicle", path) : std::nullopt;
+    if (!ffmpeg || !gifsicle)
+        return fail(missingToolsMessage());
+
+    const JobSettings &settings = m_request.settings;
+    const std::optional<FrameSequence> found =
+        discoverFrameSequence(m_request.folder, m_request.files, settings.frameSkip);
+    if (!found)
+        return fail(noImagesMessage());
     const FrameSequence &sequence = *found;
-    reporter.postStatus(selectionSummary(sequence, settings.frameSkip, hasFileList), 0.05);
+    if (const auto empty = firstEmptyFrame(sequence))
+        return fail(emptyFrameMessage(*empty));
+    m_reporter.postStatus(
+        selectionSummary(sequence, settings.frameSkip, m_request.files.has_value()), 0.05);
 
     const QString ts = jobTimestamp(QDateTime::currentDateTimeUtc());
     // Each job has its own private folder, so jobs started in the same
     // second never share a temporary file.
-    const fs::path privateFolder = makePrivateFolder();
-    ConversionPaths paths = temporaryPaths(privateFolder, ts);
-    if (sequence.inputMode == FrameInputMode::Staged)
-        stageFrames(sequence, paths.stagingFolder);
-    else
+    QString error;
+    m_private = PrivateFolder::make(environmentValue(m_request.environment, "TMPDIR"), &error);
+    if (!m_private)
+        return fail(error);
+    ConversionPaths paths = temporaryPaths(m_private->path(), ts);
+    if (sequence.inputMode == FrameInputMode::Staged) {
+        if (const std::error_code staging = stageFrames(sequence, paths.stagingFolder))
+            return fail(QStringLiteral("Could not prepare the frames in %1: %2")
+                            .arg(displayPath(m_private->path()),
+                                 QString::fromStdString(staging.message())));
+    } else {
         paths.stagingFolder.clear();
-
-    std::error_code ignored;
-    fs::create_directories(request.outputFolder, ignored);
-    paths.optimiserOutput = makeOptimiserOutput(request.outputFolder, ts);
-    const CommandLines lines = buildCommandLines(sequence, request.folder, settings, paths);
-
-    const auto cleanUp = [&] {
-        removeQuietly(paths.paletteFile);
-        removeQuietly(paths.unoptimisedFile);
-        removeQuietly(paths.stagingFolder);
-        removeQuietly(privateFolder);
-        removeQuietly(paths.optimiserOutput);
-    };
-    // C collation: ffmpeg's glob then orders names by bytes, as discovery does.
-    RunOptions options;
-    options.control = &control;
-    options.environment = {{"LC_ALL", "C"}};
-    const auto failed = [&](const ProcessResult &result, const QString &prefix) {
-        if (control.isCancelled()) {
-            cleanUp();
-            return true;
-        }
-        if (result.exitStatus == 0)
-            return false;
-        reporter.postFailure(prefix + condenseToolOutput(result.exitStatus, result.outputText));
-        cleanUp();
-        return true;
-    };
-
-    reporter.postStatus(QStringLiteral("Generating colour palette…"), 0.2);
-    if (failed(runTool(*ffmpeg, lines.palette, options),
-               QStringLiteral("FFmpeg palette generation failed: ")))
-        return;
-
-    reporter.postStatus(QStringLiteral("Creating GIF…"), 0.5);
-    if (failed(runTool(*ffmpeg, lines.gif, options),
-               QStringLiteral("FFmpeg GIF creation failed: ")))
-        return;
-
-    reporter.postStatus(QStringLiteral("Optimising with gifsicle…"), 0.8);
-    RunOptions optimiserOptions;
-    optimiserOptions.control = &control;
-    if (failed(runTool(*gifsicle, lines.optimiser, optimiserOptions),
-               QStringLiteral("gifsicle optimisation failed: ")))
-        return;
-
-    const fs::path outputFile = publishOutput(paths.optimiserOutput, request.outputFolder, ts);
-    if (outputFile.empty()) {
-        reporter.postFailure(QStringLiteral("Could not save the GIF in ") +
-                             displayPath(request.outputFolder));
-        cleanUp();
-        return;
     }
-    paths.optimiserOutput.clear();
-    cleanUp();
+
+    // Never relative to wherever the program was started.
+    const fs::path &folder = m_request.outputFolder;
+    if (folder.empty() || folder.is_relative())
+        return fail(QStringLiteral("No folder to save the GIF in: choose an output folder in "
+                                   "Settings (the home folder is unknown)"));
+    std::error_code made;
+    fs::create_directories(folder, made);
+    if (made && !fs::is_directory(folder))
+        return fail(QStringLiteral("Could not create the output folder %1: %2")
+                        .arg(displayPath(folder), QString::fromStdString(made.message())));
+    int partError = 0;
+    m_optimiserOutput = makeOptimiserOutput(folder, ts, &partError);
+    if (m_optimiserOutput.empty())
+        return fail(QStringLiteral("Could not save the GIF in %1: %2")
+                        .arg(displayPath(folder), describe(partError)));
+    m_private->registerPartialOutput(m_optimiserOutput);
+    paths.optimiserOutput = m_optimiserOutput;
+    const CommandLines lines = buildCommandLines(sequence, m_request.folder, settings, paths);
+
+    RunOptions options;
+    options.control = &m_control;
+    // C collation: ffmpeg's glob then orders names by bytes, as discovery does.
+    options.environment = withEnvironmentEntry(m_request.environment, "LC_ALL", "C");
+
+    m_reporter.postStatus(QStringLiteral("Generating colour palette…"), 0.2);
+    if (!runStep(*ffmpeg, lines.palette, options,
+                 QStringLiteral("FFmpeg palette generation failed: ")))
+        return;
+
+    m_reporter.postStatus(QStringLiteral("Creating GIF…"), 0.5);
+    if (!runStep(*ffmpeg, lines.gif, options, QStringLiteral("FFmpeg GIF creation failed: ")) ||
+        !checkFrameCount(paths.unoptimisedFile, qint64(sequence.frames.size())))
+        return;
+
+    m_reporter.postStatus(QStringLiteral("Optimising with gifsicle…"), 0.8);
+    RunOptions optimiserOptions;
+    optimiserOptions.control = &m_control;
+    optimiserOptions.environment = m_request.environment;
+    ProcessResult optimised;
+    if (!runStep(*gifsicle, lines.optimiser, optimiserOptions,
+                 QStringLiteral("gifsicle optimisation failed: "), &optimised) ||
+        !checkOptimisedGif(optimised.outputText))
+        return;
+
+    const fs::path outputFile = publishOutput(m_optimiserOutput, folder, ts);
+    if (outputFile.empty())
+        return fail(QStringLiteral("Could not save the GIF in ") + displayPath(folder));
+    m_optimiserOutput.clear();
+    syncToDisk(folder, O_RDONLY | O_DIRECTORY); // the new name, too
+    m_private->remove();
 
     std::error_code sizeError;
     const auto bytes = fs::file_size(outputFile, sizeError);
     const QString size = sizeError ? QStringLiteral("unknown size") : sizeText(qint64(bytes));
-    reporter.postCompletion(urlFromLocalPath(outputFile), size);
+    m_reporter.postCompletion(urlFromLocalPath(outputFile), size);
+}
+
+} // namespace
+
+void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control) {
+    Conversion(request, reporter, control).run();
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 class JobReporter;
@@ -29,10 +30,6 @@ struct CommandLines {
     std::vector<std::string> gif;
     std::vector<std::string> optimiser;
 };
-
-// Where jobs make their private folders: $TMPDIR, or /tmp when that is
-// unset or holds characters ffmpeg would read as a pattern.
-std::filesystem::path temporaryFolderBase();
 
 // "YYYYMMDDTHHMMSS" of the given instant in UTC.
 QString jobTimestamp(const QDateTime &when);
@@ -60,9 +57,9 @@ std::filesystem::path publishOutput(const std::filesystem::path &written,
                                     const std::filesystem::path &folder, const QString &ts);
 
 // Makes the staging folder and in it one link per frame, frame_0000.<ext>
-// onwards, in playback order. Errors are ignored: a missing link shows up as
-// a failed tool run.
-void stageFrames(const FrameSequence &sequence, const std::filesystem::path &stagingFolder);
+// onwards, in playback order. Returns the first error, if any.
+std::error_code stageFrames(const FrameSequence &sequence,
+                            const std::filesystem::path &stagingFolder);
 
 // Runs one job from start to end on the calling thread; every outcome is
 // reported through `reporter`. A cancelled job cleans up and reports nothing.

@@ -9,6 +9,7 @@
 #include "FrameSequence.h"
 #include "JobControl.h"
 #include "NumberFormat.h"
+#include "PrivateFolder.h"
 #include "QuitSignals.h"
 #include "ToolRunner.h"
 
@@ -199,12 +200,15 @@ int dryRun(const JobRequest &request) {
         return exitFailed;
     }
     const QString ts = jobTimestamp(QDateTime::currentDateTimeUtc());
-    ConversionPaths paths = temporaryPaths(temporaryFolderBase() / "loomfin-XXXXXX", ts);
+    const std::vector<std::string> environment = environmentSnapshot();
+    ConversionPaths paths = temporaryPaths(
+        PrivateFolder::base(environmentValue(environment, "TMPDIR")) / "loomfin-XXXXXX", ts);
     paths.optimiserOutput = request.outputFolder / ("animation_" + ts.toStdString() + ".gif");
     const CommandLines lines =
         buildCommandLines(*sequence, request.folder, request.settings, paths);
-    const std::string ffmpeg = locateTool("ffmpeg").value_or("ffmpeg");
-    const std::string gifsicle = locateTool("gifsicle").value_or("gifsicle");
+    const std::optional<std::string> path = environmentValue(environment, "PATH");
+    const std::string ffmpeg = locateTool("ffmpeg", path).value_or("ffmpeg");
+    const std::string gifsicle = locateTool("gifsicle", path).value_or("gifsicle");
 
     QByteArray out =
         selectionSummary(*sequence, request.settings.frameSkip, request.files.has_value()).toUtf8();

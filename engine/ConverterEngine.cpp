@@ -6,6 +6,7 @@
 #include "FrameSequence.h"
 #include "JobControl.h"
 #include "NumberFormat.h"
+#include "ToolRunner.h"
 
 #include <QDir>
 #include <QMetaObject>
@@ -13,22 +14,17 @@
 #include <QStandardPaths>
 
 #include <cmath>
+#include <pwd.h>
 #include <thread>
+#include <unistd.h>
 
 struct ConverterEngine::Job {
+    quint64 serial = 0;
     JobControl control;
     std::thread thread;
 };
 
 namespace {
-
-const QString keyFps = QStringLiteral("fps");
-const QString keyWidth = QStringLiteral("width");
-const QString keyMaxColors = QStringLiteral("maxColors");
-const QString keyLossy = QStringLiteral("lossy");
-const QString keyLoopCount = QStringLiteral("loopCount");
-const QString keyFrameSkip = QStringLiteral("frameSkip");
-const QString keyOutputPath = QStringLiteral("outputPath");
 
 // NaN equals NaN here: a NaN setting is kept, not corrected forever.
 bool same(double a, double b) {
@@ -44,9 +40,12 @@ template<typename T> bool same(const T &a, const T &b) {
     return a == b;
 }
 
+QString keyOf(SettingId id) {
+    return QLatin1String(numericSetting(id).key);
+}
+
 // A missing key, or text that is no number, reads 0.
-double readDouble(const QSettings &store, const QString &key) {
-    const QVariant value = store.value(key);
+double readDouble(const QVariant &value) {
     if (!value.isValid())
         return 0;
     if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray)
@@ -56,22 +55,35 @@ double readDouble(const QSettings &store, const QString &key) {
     return ok ? d : 0;
 }
 
-qint64 readInteger(const QSettings &store, const QString &key) {
-    const QVariant value = store.value(key);
+qint64 readInteger(const QVariant &value) {
     if (!value.isValid())
         return 0;
     bool ok = false;
     const qint64 i = value.toLongLong(&ok);
-    if (ok)
-        return i;
-    return truncatedInteger(readDouble(store, key));
+    return ok ? i : truncatedInteger(readDouble(value));
 }
 
+// Documents/GIF_Output under the user's documents folder, as an absolute,
+// normalised path. A home of "/" must not give "//Documents", which reads as
+// a network host, nor may an unset HOME leave a path relative to wherever
+// the program was started.
 QString defaultOutputFolder() {
-    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (documents.isEmpty())
-        documents = QDir::homePath() + QStringLiteral("/Documents");
-    return documents + QStringLiteral("/GIF_Output");
+    const QByteArray homeVariable = qgetenv("HOME");
+    QString home = QDir::cleanPath(QString::fromLocal8Bit(homeVariable));
+    if (!QDir::isAbsolutePath(home)) {
+        const passwd *entry = ::getpwuid(::getuid());
+        home = entry && entry->pw_dir ? QDir::cleanPath(QString::fromLocal8Bit(entry->pw_dir))
+                                      : QString();
+        if (!QDir::isAbsolutePath(home))
+            return {};
+        return QDir::cleanPath(home + QStringLiteral("/Documents/GIF_Output"));
+    }
+    const QString documents =
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString base = QDir::isAbsolutePath(documents) && documents != QLatin1String("/")
+                             ? documents
+                             : home + QStringLiteral("/Documents");
+    return QDir::cleanPath(base + QStringLiteral("/GIF_Output"));
 }
 
 std::unique_ptr<QSettings> userStore() {
@@ -96,42 +108,39 @@ ConverterEngine::~ConverterEngine() {
     waitForJob();
 }
 
+// Reads the store once and writes back, in one go, only what is missing or
+// was repaired: a large hand-edited store is not rewritten at every start.
 void ConverterEngine::loadSettings() {
-    double fps = readDouble(*m_store, keyFps);
-    if (fps == 0)
-        fps = 15;
-    setFps(fps);
-
-    double width = readDouble(*m_store, keyWidth);
-    if (width == 0)
-        width = 600;
-    setWidth(width);
-
-    double maxColors = readDouble(*m_store, keyMaxColors);
-    if (maxColors == 0)
-        maxColors = 256;
-    if (maxColors <= 2)
-        maxColors = 2;
-    if (maxColors > 256)
-        maxColors = 256;
-    setMaxColors(maxColors);
-
-    double lossy = readDouble(*m_store, keyLossy);
-    if (lossy <= 0)
-        lossy = 0;
-    if (lossy > 200)
-        lossy = 200;
-    setLossy(lossy);
-
-    setLoopCount(readInteger(*m_store, keyLoopCount));
-
-    qint64 frameSkip = readInteger(*m_store, keyFrameSkip);
-    if (frameSkip < 1)
-        frameSkip = 1;
-    setFrameSkip(frameSkip);
-
-    const QVariant path = m_store->value(keyOutputPath);
-    setOutputPath(path.isValid() ? path.toString() : QString());
+    bool dirty = false;
+    const auto keep = [&](const QString &key, const QVariant &stored, const QVariant &value) {
+        if (stored.isValid() && stored.toString() == value.toString())
+            return;
+        m_store->setValue(key, value);
+        dirty = true;
+    };
+    for (const NumericSetting &setting : numericSettings()) {
+        const QString key = QLatin1String(setting.key);
+        const QVariant stored = m_store->value(key);
+        if (setting.isInteger) {
+            const qint64 value = loadedInteger(setting, readInteger(stored));
+            (setting.id == SettingId::LoopCount ? m_loopCount : m_frameSkip) = value;
+            keep(key, stored, value);
+            continue;
+        }
+        const double value = loadedValue(setting, readDouble(stored));
+        double *field = setting.id == SettingId::Fps         ? &m_fps
+                        : setting.id == SettingId::Width     ? &m_width
+                        : setting.id == SettingId::MaxColors ? &m_maxColors
+                                                             : &m_lossy;
+        *field = value;
+        keep(key, stored, value);
+    }
+    const QString pathKey = QLatin1String(outputPathKey);
+    const QVariant path = m_store->value(pathKey);
+    m_outputPath = path.isValid() ? path.toString() : QString(QLatin1String(""));
+    keep(pathKey, path, m_outputPath);
+    if (dirty)
+        m_store->sync();
 }
 
 // --- published properties -----------------------------------------------------
@@ -173,50 +182,47 @@ void ConverterEngine::setErrorMessage(const QString &value) {
 }
 
 void ConverterEngine::setFps(double value) {
-    write(m_fps, value, &ConverterEngine::fpsChanged);
-    save(keyFps, value);
+    writeReal(SettingId::Fps, m_fps, value, &ConverterEngine::fpsChanged);
 }
 
 void ConverterEngine::setWidth(double value) {
-    write(m_width, value, &ConverterEngine::widthChanged);
-    save(keyWidth, value);
+    writeReal(SettingId::Width, m_width, value, &ConverterEngine::widthChanged);
 }
 
 void ConverterEngine::setMaxColors(double value) {
-    write(m_maxColors, value, &ConverterEngine::maxColorsChanged);
-    const double corrected = std::isnan(value) ? value : std::max(std::min(value, 256.0), 2.0);
-    if (!same(corrected, value)) {
-        setMaxColors(corrected);
-        return;
-    }
-    save(keyMaxColors, value);
+    writeReal(SettingId::MaxColors, m_maxColors, value, &ConverterEngine::maxColorsChanged);
 }
 
 void ConverterEngine::setLossy(double value) {
-    write(m_lossy, value, &ConverterEngine::lossyChanged);
-    const double m = std::min(value, 200.0);
-    const double corrected = m >= 0 ? m : 0;
+    writeReal(SettingId::Lossy, m_lossy, value, &ConverterEngine::lossyChanged);
+}
+
+// A value the store may not hold is written, then corrected by a second write.
+void ConverterEngine::writeReal(SettingId id, double &field, double value,
+                                void (ConverterEngine::*changed)()) {
+    write(field, value, changed);
+    const double corrected = writtenValue(numericSetting(id), value);
     if (!same(corrected, value)) {
-        setLossy(corrected);
+        writeReal(id, field, corrected, changed);
         return;
     }
-    save(keyLossy, value);
+    save(keyOf(id), value);
 }
 
 void ConverterEngine::setLoopCount(qint64 value) {
     write(m_loopCount, value, &ConverterEngine::loopCountChanged);
-    save(keyLoopCount, value);
+    save(keyOf(SettingId::LoopCount), value);
 }
 
 void ConverterEngine::setFrameSkip(qint64 value) {
     write(m_frameSkip, value, &ConverterEngine::frameSkipChanged);
-    save(keyFrameSkip, value);
+    save(keyOf(SettingId::FrameSkip), value);
 }
 
 void ConverterEngine::setOutputPath(const QString &value) {
     const QString stored = value.isNull() ? QString(QLatin1String("")) : value;
     write(m_outputPath, stored, &ConverterEngine::outputPathChanged);
-    save(keyOutputPath, stored);
+    save(QLatin1String(outputPathKey), stored);
 }
 
 QUrl ConverterEngine::outputFolderURL() const {
@@ -229,7 +235,8 @@ QUrl ConverterEngine::outputFolderURL() const {
         if (url.isValid() && url.scheme().isEmpty() && m_outputPath.startsWith(QLatin1Char('/')))
             return urlFromLocalPath(m_outputPath.toStdString());
     }
-    return QUrl::fromLocalFile(defaultOutputFolder());
+    const QString folder = defaultOutputFolder();
+    return folder.isEmpty() ? QUrl() : urlFromLocalPath(folder.toStdString());
 }
 
 void ConverterEngine::clearResult() {
@@ -266,13 +273,18 @@ bool ConverterEngine::submitJob(const JobRequest &request) {
     JobRequest job = request;
     if (job.outputFolder.empty())
         job.outputFolder = localPathFromUrl(outputFolderURL());
+    // The job's thread never reads the live environment, which this thread may change.
+    if (job.environment.empty())
+        job.environment = environmentSnapshot();
     m_jobRunning = true;
     m_job = std::make_unique<Job>();
+    m_job->serial = ++m_lastJobSerial;
     Job *raw = m_job.get();
     raw->thread = std::thread([this, raw, job] {
         runConversion(job, *this, raw->control);
+        // The serial, not the address: a later job may reuse the memory.
         QMetaObject::invokeMethod(
-            this, [this, raw] { finishJob(raw); }, Qt::QueuedConnection);
+            this, [this, serial = raw->serial] { finishJob(serial); }, Qt::QueuedConnection);
     });
     return true;
 }
@@ -282,9 +294,9 @@ void ConverterEngine::cancelJob() {
         m_job->control.cancel();
 }
 
-void ConverterEngine::finishJob(const Job *job) {
+void ConverterEngine::finishJob(quint64 serial) {
     // A newer job may already have replaced (and joined) this one.
-    if (m_job.get() != job)
+    if (!m_job || m_job->serial != serial)
         return;
     const bool cancelled = m_job->control.isCancelled();
     waitForJob();
@@ -350,10 +362,6 @@ void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeT
         Qt::QueuedConnection);
     notify(QStringLiteral("Loomfin — Done ✓"), name + QStringLiteral(" · ") + sizeText,
            DesktopNotifier::Category::TransferComplete);
-}
-
-void ConverterEngine::postNotification(const QString &title, const QString &message) {
-    notify(title, message, DesktopNotifier::Category::TransferComplete);
 }
 
 void ConverterEngine::notify(const QString &title, const QString &message,

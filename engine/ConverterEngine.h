@@ -4,6 +4,7 @@
 #include "JobReporter.h"
 #include "JobRequest.h"
 #include "JobSettings.h"
+#include "SettingsTable.h"
 
 #include <QObject>
 #include <QString>
@@ -55,7 +56,8 @@ public:
     qint64 loopCount() const { return m_loopCount; }
     qint64 frameSkip() const { return m_frameSkip; }
     QString outputPath() const { return m_outputPath; }
-    // Computed afresh on every read.
+    // Computed afresh on every read. Empty when no folder can be had (no
+    // output path set and no home folder to put the default in).
     QUrl outputFolderURL() const;
 
     void setIsConverting(bool value);
@@ -94,11 +96,9 @@ public:
     void postStatus(const QString &text, double fraction) override;
     void postFailure(const QString &message) override;
     void postCompletion(const QUrl &outputURL, const QString &sizeText) override;
-    void postNotification(const QString &title, const QString &message);
 
     // Desktop notifications are on by default; the command line turns them off.
     void setNotificationsEnabled(bool enabled) { m_notificationsEnabled = enabled; }
-    bool notificationsEnabled() const { return m_notificationsEnabled; }
     // Lets a short-lived caller (the command line) wait for delivery.
     DesktopNotifier *notifier() const;
 
@@ -123,9 +123,10 @@ signals:
 private:
     void loadSettings();
     template<typename T> void write(T &field, const T &value, void (ConverterEngine::*changed)());
+    void writeReal(SettingId id, double &field, double value, void (ConverterEngine::*changed)());
     void save(const QString &key, const QVariant &value);
     struct Job;
-    void finishJob(const Job *job);
+    void finishJob(quint64 serial);
     void notify(const QString &title, const QString &message, DesktopNotifier::Category category);
     void waitForJob();
 
@@ -148,4 +149,5 @@ private:
     std::atomic<bool> m_notificationsEnabled{true};
     bool m_jobRunning = false;
     std::unique_ptr<Job> m_job;
+    quint64 m_lastJobSerial = 0;
 };

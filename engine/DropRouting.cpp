@@ -3,15 +3,8 @@
 #include "FileUrls.h"
 #include "FrameSequence.h"
 
-#include <algorithm>
-
 std::optional<QUrl> decodeDroppedItem(const QUrl &item) {
-    if (!item.isValid() || !item.isLocalFile())
-        return std::nullopt;
-    const QString host = item.host();
-    if (!host.isEmpty() && host != QLatin1String("localhost"))
-        return std::nullopt;
-    if (localPathFromUrl(item).empty() || !item.path().startsWith(QLatin1Char('/')))
+    if (localPathFromUrl(item).empty())
         return std::nullopt;
     return item;
 }
@@ -29,24 +22,19 @@ DropRoute routeDroppedURLs(const QList<QUrl> &urls,
     if (urls.isEmpty())
         return route;
 
-    struct Entry {
-        QUrl url;
-        std::string name;
-    };
-    std::vector<Entry> sorted;
-    sorted.reserve(urls.size());
+    std::vector<std::string> names;
+    names.reserve(urls.size());
     for (const QUrl &url : urls)
-        sorted.push_back({url, fileNameOf(localPathFromUrl(url))});
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Entry &a, const Entry &b) { return fileNameLess(a.name, b.name); });
+        names.push_back(fileNameOf(localPathFromUrl(url)));
+    const std::vector<std::size_t> order = nameOrder(names, NameOrder::ByFileName);
 
-    for (const Entry &entry : sorted) {
-        if (!isFolder(entry.url))
-            route.files.append(entry.url);
+    for (const std::size_t i : order) {
+        if (!isFolder(urls[qsizetype(i)]))
+            route.files.append(urls[qsizetype(i)]);
     }
     if (route.files.isEmpty()) {
         route.kind = DropRoute::Kind::Folder;
-        route.folder = sorted.front().url;
+        route.folder = urls[qsizetype(order.front())];
     } else {
         route.kind = DropRoute::Kind::Files;
     }

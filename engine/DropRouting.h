@@ -7,9 +7,8 @@
 
 // Turning what was dropped (or given on the command line) into one job.
 
-// A valid local file URL ("file:///x" or "file://localhost/x"), or nothing:
-// other schemes, remote hosts and the bogus URLs made from uri-list comment
-// lines are not files.
+// A valid local file URL (see localPathFromUrl), or nothing: other schemes,
+// remote hosts and the bogus URLs made from uri-list comment lines are not files.
 std::optional<QUrl> decodeDroppedItem(const QUrl &item);
 
 // A URL denotes a folder when its path ends in "/", or when it names an

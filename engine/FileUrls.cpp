@@ -8,6 +8,9 @@ std::filesystem::path localPathFromUrl(const QUrl &url) {
         return {};
     const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
     const QByteArray bytes = QByteArray::fromPercentEncoding(encoded);
+    // A file URL names an absolute path; "file:relative" names nothing.
+    if (!bytes.startsWith('/'))
+        return {};
     return std::filesystem::path(bytes.toStdString());
 }
 

@@ -7,7 +7,9 @@
 // QString (toLocalFile) would replace invalid bytes, so conversions between
 // file URLs and paths keep the percent-encoded bytes as they are.
 
-// The local path a file URL names, bytes preserved. Empty for non-file URLs.
+// The local path a file URL names, bytes preserved. Empty for anything that is
+// not a valid local file URL with an absolute path ("file:///x" or
+// "file://localhost/x"): other schemes, remote hosts, relative forms.
 std::filesystem::path localPathFromUrl(const QUrl &url);
 
 // A file URL for a path, bytes preserved (non-UTF-8 bytes stay percent-encoded).

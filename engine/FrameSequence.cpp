@@ -16,10 +16,6 @@ namespace {
 constexpr std::array<std::string_view, 7> kExtensions = {"png", "jpg", "jpeg", "tiff",
                                                          "tif", "tga", "bmp"};
 
-// Characters that ffmpeg's image2 reader treats as pattern syntax in a path:
-// printf-style numbering, and glob wildcards/escapes.
-constexpr std::string_view kPatternCharacters = "%*?[]{}\\";
-
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(std::string_view s) {
     return QUtf8StringView(s.data(), qsizetype(s.size())).isValidUtf8();
@@ -28,16 +24,6 @@ bool isValidUtf8(std::string_view s) {
 bool isAscii(std::string_view s) {
     return std::all_of(s.begin(), s.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// The bytes a name sorts by: its NFC form in UTF-8, or the raw bytes when the
-// name is not UTF-8 (nothing sensible to normalise).
-std::string sortKey(const std::string &name) {
-    if (isAscii(name) || !isValidUtf8(name))
-        return name;
-    return QString::fromUtf8(name.data(), qsizetype(name.size()))
-        .normalized(QString::NormalizationForm_C)
-        .toStdString();
 }
 
 // Extension without the dot, and the name without it ("shot.0001.png" gives
@@ -63,14 +49,12 @@ bool isSupportedExtension(const std::string &lowerExtension) {
     return std::find(kExtensions.begin(), kExtensions.end(), lowerExtension) != kExtensions.end();
 }
 
-bool hasPatternCharacter(std::string_view s) {
-    return s.find_first_of(kPatternCharacters) != std::string_view::npos;
-}
-
-// The pattern reaches ffmpeg as a command-line argument built from a QString,
-// so it must survive UTF-8 unchanged.
-bool safeInPattern(const std::string &s) {
-    return !hasPatternCharacter(s) && isValidUtf8(s);
+// The literal part of a pattern (folder and prefix) reaches ffmpeg as a
+// command-line argument built from a QString, so it must survive UTF-8
+// unchanged; and the whole pattern must fit ffmpeg's pattern buffer.
+bool safeInPattern(const std::string &literal, const std::string &wildPart) {
+    return !hasPatternCharacter(literal) && isValidUtf8(literal) &&
+           literal.size() + wildPart.size() < maxPatternBytes;
 }
 
 std::string numberedName(const FrameNumber &number, qint64 value, const std::string &extension) {
@@ -80,32 +64,53 @@ std::string numberedName(const FrameNumber &number, qint64 value, const std::str
 }
 
 // A numbered read starts at startNumber and stops at the first missing
-// number. It reads exactly our frames only if they are that run: any further
-// file with the next number would have been listed too.
+// number. It reads exactly our frames only if they are that run and the next
+// name is not an entry we passed over (a FIFO, a folder): a further regular
+// file with the next number would be among the frames.
 bool numberedReadsExactly(const fs::path &folder, const std::vector<fs::path> &frames,
-                          const std::string &extension, const FrameNumber &number) {
-    if (!safeInPattern(folder.native() + "/" + number.prefix))
+                          const std::vector<std::string> &passedOver, const std::string &extension,
+                          const FrameNumber &number) {
+    if (!safeInPattern(folder.native() + "/" + number.prefix, "%05d." + extension))
         return false;
     for (size_t i = 0; i < frames.size(); ++i) {
         if (fileNameOf(frames[i]) !=
             numberedName(number, number.startNumber + qint64(i), extension))
             return false;
     }
-    return true;
+    const std::string next =
+        numberedName(number, number.startNumber + qint64(frames.size()), extension);
+    return std::find(passedOver.begin(), passedOver.end(), next) == passedOver.end();
 }
 
 // "*.<ext>" under LC_ALL=C matches every non-hidden name ending in exactly
 // that extension (case-sensitive) and orders by bytes; our order agrees only
-// for NFC UTF-8 names.
+// for NFC UTF-8 names already in byte order (not f_9, f_10).
 bool globReadsExactly(const fs::path &folder, const std::vector<fs::path> &frames,
-                      const std::string &extension) {
-    if (!safeInPattern(folder.native()))
+                      const std::vector<std::string> &passedOver, const std::string &extension) {
+    if (!safeInPattern(folder.native() + "/", "*." + extension))
         return false;
-    return std::all_of(frames.begin(), frames.end(), [&](const fs::path &frame) {
+    const bool othersMatch =
+        std::any_of(passedOver.begin(), passedOver.end(), [&](const std::string &name) {
+            return name.front() != '.' && extensionOf(name) == extension;
+        });
+    if (othersMatch)
+        return false;
+    const bool namesMatch = std::all_of(frames.begin(), frames.end(), [&](const fs::path &frame) {
         const std::string name = fileNameOf(frame);
-        return !name.empty() && name.front() != '.' && isValidUtf8(name) && sortKey(name) == name &&
-               extensionOf(name) == extension;
+        return !name.empty() && name.front() != '.' && isValidUtf8(name) &&
+               fileNameSortKey(name) == name && extensionOf(name) == extension;
     });
+    return namesMatch &&
+           std::is_sorted(frames.begin(), frames.end(), [](const fs::path &a, const fs::path &b) {
+               return fileNameOf(a) < fileNameOf(b);
+           });
+}
+
+// Regular files only, after following links: ffmpeg takes a FIFO as a frame
+// that never ends, and /dev/zero or an empty file as the end of the sequence.
+bool isRegularFile(const fs::directory_entry &entry) {
+    std::error_code error;
+    return entry.is_regular_file(error);
 }
 
 } // namespace
@@ -152,22 +157,82 @@ std::optional<FrameNumber> detectFrameNumber(const std::string &baseName) {
     return number;
 }
 
-bool fileNameLess(const std::string &a, const std::string &b) {
-    return sortKey(a) < sortKey(b);
+bool hasPatternCharacter(std::string_view path) {
+    return path.find_first_of("%*?[]{}\\") != std::string_view::npos;
 }
 
-void sortByFileName(std::vector<fs::path> &paths) {
-    std::vector<std::string> keys;
-    keys.reserve(paths.size());
+std::string fileNameSortKey(const std::string &name) {
+    // Nothing to normalise in ASCII, nor in bytes that are not UTF-8.
+    if (isAscii(name) || !isValidUtf8(name))
+        return name;
+    return QString::fromUtf8(name.data(), qsizetype(name.size()))
+        .normalized(QString::NormalizationForm_C)
+        .toStdString();
+}
+
+namespace {
+
+struct NameKey {
+    std::string primary; // ByFrameNumber: what comes before the trailing number
+    std::string number;  // that number without leading zeros
+    bool hasNumber = false;
+    std::string name;
+};
+
+NameKey nameKey(const std::string &name, NameOrder order) {
+    NameKey key;
+    key.name = fileNameSortKey(name);
+    if (order == NameOrder::ByFileName)
+        return key;
+    const std::size_t dot = name.rfind('.');
+    const std::size_t stemEnd = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    std::size_t digits = stemEnd;
+    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9')
+        --digits;
+    key.hasNumber = digits < stemEnd;
+    std::size_t first = digits;
+    while (first + 1 < stemEnd && name[first] == '0')
+        ++first;
+    key.number = name.substr(first, stemEnd - first);
+    key.primary = fileNameSortKey(name.substr(0, digits));
+    return key;
+}
+
+bool nameKeyLess(const NameKey &a, const NameKey &b) {
+    if (a.primary != b.primary)
+        return a.primary < b.primary;
+    if (a.hasNumber != b.hasNumber)
+        return !a.hasNumber;
+    // Numbers of any length: fewer digits is smaller, then digit by digit.
+    if (a.number.size() != b.number.size())
+        return a.number.size() < b.number.size();
+    if (a.number != b.number)
+        return a.number < b.number;
+    return a.name < b.name;
+}
+
+} // namespace
+
+std::vector<std::size_t> nameOrder(const std::vector<std::string> &names, NameOrder order) {
+    std::vector<NameKey> keys;
+    keys.reserve(names.size());
+    for (const std::string &name : names)
+        keys.push_back(nameKey(name, order));
+    std::vector<std::size_t> indices(names.size());
+    std::iota(indices.begin(), indices.end(), std::size_t(0));
+    std::stable_sort(indices.begin(), indices.end(),
+                     [&](std::size_t x, std::size_t y) { return nameKeyLess(keys[x], keys[y]); });
+    return indices;
+}
+
+void sortByName(std::vector<fs::path> &paths, NameOrder order) {
+    std::vector<std::string> names;
+    names.reserve(paths.size());
     for (const auto &path : paths)
-        keys.push_back(sortKey(fileNameOf(path)));
-    std::vector<size_t> order(paths.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t x, size_t y) { return keys[x] < keys[y]; });
+        names.push_back(fileNameOf(path));
     std::vector<fs::path> sorted;
     sorted.reserve(paths.size());
-    for (const size_t i : order)
+    for (const std::size_t i : nameOrder(names, order))
         sorted.push_back(std::move(paths[i]));
     paths = std::move(sorted);
 }
@@ -175,30 +240,34 @@ void sortByFileName(std::vector<fs::path> &paths) {
 std::optional<FrameSequence>
 discoverFrameSequence(const fs::path &folder, const std::optional<std::vector<fs::path>> &files,
                       qint64 frameSkip) {
-    std::vector<fs::path> candidates;
+    const auto isFrameName = [](const fs::path &path) {
+        return isSupportedExtension(asciiLower(extensionOf(fileNameOf(path))));
+    };
+    std::vector<fs::path> found;
+    std::vector<std::string> passedOver; // named like frames, but no regular files
     if (files) {
-        candidates = *files;
+        for (const fs::path &file : *files) {
+            std::error_code error;
+            if (isFrameName(file) && fs::is_regular_file(file, error))
+                found.push_back(file);
+        }
     } else {
         // Any listing error means no candidates, never a partial list.
         std::error_code error;
         fs::directory_iterator it(folder, error);
         const fs::directory_iterator end;
         while (!error && it != end) {
-            candidates.push_back(it->path());
+            if (isFrameName(it->path()))
+                (isRegularFile(*it) ? found.push_back(it->path())
+                                    : passedOver.push_back(fileNameOf(it->path())));
             it.increment(error);
         }
         if (error)
-            candidates.clear();
-    }
-
-    std::vector<fs::path> found;
-    for (auto &candidate : candidates) {
-        if (isSupportedExtension(asciiLower(extensionOf(fileNameOf(candidate)))))
-            found.push_back(std::move(candidate));
+            found.clear();
     }
     if (found.empty())
         return std::nullopt;
-    sortByFileName(found);
+    sortByName(found, NameOrder::ByFrameNumber);
 
     FrameSequence sequence;
     sequence.foundCount = qint64(found.size());
@@ -219,13 +288,12 @@ discoverFrameSequence(const fs::path &folder, const std::optional<std::vector<fs
     // order; anything else is staged rather than risk a GIF that differs
     // from the count we report.
     if (const auto number = detectFrameNumber(baseNameOf(firstName))) {
-        if (numberedReadsExactly(folder, sequence.frames, sequence.frameExtension, *number)) {
+        if (numberedReadsExactly(folder, sequence.frames, passedOver, sequence.frameExtension,
+                                 *number)) {
             sequence.inputMode = FrameInputMode::Numbered;
-            sequence.numberPrefix = number->prefix;
-            sequence.numberDigits = number->digits;
-            sequence.startNumber = number->startNumber;
+            sequence.number = *number;
         }
-    } else if (globReadsExactly(folder, sequence.frames, sequence.frameExtension)) {
+    } else if (globReadsExactly(folder, sequence.frames, passedOver, sequence.frameExtension)) {
         sequence.inputMode = FrameInputMode::Glob;
     }
     return sequence;
@@ -245,6 +313,20 @@ QString selectionSummary(const FrameSequence &sequence, qint64 frameSkip, bool h
     if (hasFileList)
         return QStringLiteral("Using %1 selected frames…").arg(sequence.foundCount);
     return QStringLiteral("Found %1 frames…").arg(sequence.foundCount);
+}
+
+std::optional<fs::path> firstEmptyFrame(const FrameSequence &sequence) {
+    for (const fs::path &frame : sequence.frames) {
+        std::error_code error;
+        if (fs::file_size(frame, error) == 0 && !error)
+            return frame;
+    }
+    return std::nullopt;
+}
+
+QString emptyFrameMessage(const fs::path &frame) {
+    return QStringLiteral("The frame %1 is empty (0 bytes). Render it again or remove it.")
+        .arg(QString::fromUtf8(fileNameOf(frame)));
 }
 
 std::string fileNameOf(const fs::path &path) {

@@ -22,7 +22,7 @@ JobRequest JobRequest::forFiles(const QList<QUrl> &fileURLs) {
         if (url.isLocalFile())
             files.push_back(localPathFromUrl(url));
     }
-    sortByFileName(files);
+    sortByName(files, NameOrder::ByFileName);
     request.files = std::move(files);
     return request;
 }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Everything a job needs, fixed when the job is accepted on the main thread.
@@ -15,6 +16,9 @@ struct JobRequest {
     std::optional<std::vector<std::filesystem::path>> files; // files job only
     JobSettings settings;
     std::filesystem::path outputFolder; // resolved once, on the main thread
+    // The process environment ("NAME=value") when the job was accepted: the
+    // job reads PATH and TMPDIR from it and hands it to the tools.
+    std::vector<std::string> environment;
 
     // The input of a folder job (settings and output folder still to fill).
     static JobRequest forFolder(const QUrl &folderURL);

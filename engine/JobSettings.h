@@ -2,8 +2,9 @@
 
 #include <QtGlobal>
 
-// The clamped copy of the numeric settings that one job works from. NaN
-// clamps to the lower bound of its range, so a job never sees it.
+// The clamped copy of the numeric settings that one job works from (ranges
+// in SettingsTable). NaN clamps to the lower bound of its range, so a job
+// never sees it.
 struct JobSettings {
     double fps = 15;
     double width = 600;

@@ -5,11 +5,14 @@
 #include <limits>
 #include <locale.h>
 
+namespace {
+// 2^63 is exactly representable; anything at or above it does not fit.
+constexpr double limit = 9223372036854775808.0;
+} // namespace
+
 qint64 truncatedInteger(double value) {
     if (std::isnan(value))
         return 0;
-    // 2^63 is exactly representable; anything at or above it does not fit.
-    constexpr double limit = 9223372036854775808.0;
     if (value >= limit)
         return std::numeric_limits<qint64>::max();
     if (value < -limit)
@@ -22,7 +25,6 @@ QString truncatedIntegerText(double value) {
         return QStringLiteral("NaN");
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("∞") : QStringLiteral("-∞");
-    constexpr double limit = 9223372036854775808.0;
     if (value >= limit || value < -limit) {
         // Out of the integer range: print the whole part without grouping.
         return QString::number(std::trunc(value), 'f', 0);

@@ -319,38 +319,6 @@ int makePipe(UniqueFd &readEnd, UniqueFd &writeEnd) {
     return 0;
 }
 
-bool validEnvironmentName(const std::string &name) {
-    return !name.empty() && name.find('=') == std::string::npos &&
-           name.find('\0') == std::string::npos;
-}
-
-std::vector<std::string> childEnvironment(const RunOptions &options) {
-    std::vector<std::string> entries;
-    auto overridden = [&options](const char *entry) {
-        for (const auto &[name, value] : options.environment) {
-            if (std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=')
-                return true;
-        }
-        return false;
-    };
-    for (char **entry = environ; entry && *entry; ++entry) {
-        if (!overridden(*entry))
-            entries.emplace_back(*entry);
-    }
-    for (std::size_t i = 0; i < options.environment.size(); ++i) {
-        const auto &[name, value] = options.environment[i];
-        if (!validEnvironmentName(name))
-            continue;
-        // A later entry for the same name wins.
-        bool repeated = false;
-        for (std::size_t j = i + 1; j < options.environment.size(); ++j)
-            repeated = repeated || options.environment[j].first == name;
-        if (!repeated)
-            entries.push_back(name + '=' + value);
-    }
-    return entries;
-}
-
 QString startFailure(const std::string &executablePath, int error) {
     return QStringLiteral("Could not start %1: %2")
         .arg(displayPath(executablePath),
@@ -429,14 +397,39 @@ std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
     return directories;
 }
 
-std::optional<std::string> locateTool(const std::string &name) {
+std::vector<std::string> environmentSnapshot() {
+    std::vector<std::string> entries;
+    for (char **entry = environ; entry && *entry; ++entry)
+        entries.emplace_back(*entry);
+    return entries;
+}
+
+std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
+                                            std::string_view name) {
+    for (const std::string &entry : entries) {
+        if (entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
+            entry[name.size()] == '=')
+            return entry.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> withEnvironmentEntry(std::vector<std::string> entries,
+                                              std::string_view name, std::string_view value) {
+    std::erase_if(entries, [&](const std::string &entry) {
+        return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
+               entry[name.size()] == '=';
+    });
+    entries.push_back(std::string(name) + '=' + std::string(value));
+    return entries;
+}
+
+std::optional<std::string> locateTool(const std::string &name,
+                                      const std::optional<std::string> &pathVariable) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return std::nullopt;
-    // Copy at once: the environment belongs to the main thread.
-    const char *pathVariable = std::getenv("PATH");
-    const std::string path = pathVariable ? pathVariable : "";
-    const auto directories =
-        toolSearchDirectories(applicationToolLocations(), pathVariable ? path.c_str() : nullptr);
+    const auto directories = toolSearchDirectories(applicationToolLocations(),
+                                                   pathVariable ? pathVariable->c_str() : nullptr);
     for (const fs::path &directory : directories) {
         const std::string candidate = (directory / name).string();
         struct stat info {};
@@ -476,7 +469,7 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
 
-    std::vector<std::string> environment = childEnvironment(options);
+    std::vector<std::string> environment = options.environment;
     std::vector<char *> envp;
     for (std::string &entry : environment)
         envp.push_back(entry.data());

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -34,12 +35,23 @@ std::vector<std::filesystem::path> toolSearchDirectories(const ToolLocations &lo
                                                          const char *pathVariable);
 
 // First executable named `name` in toolSearchDirectories (application
-// locations, current PATH).
-std::optional<std::string> locateTool(const std::string &name);
+// locations, then the given PATH value; nullopt when PATH is unset).
+std::optional<std::string> locateTool(const std::string &name,
+                                      const std::optional<std::string> &pathVariable);
+
+// The process environment as "NAME=value" entries. Read it on the main
+// thread, which may change it, and hand the copy to the job.
+std::vector<std::string> environmentSnapshot();
+// The value of NAME in such a list, if present.
+std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
+                                            std::string_view name);
+// The list with NAME set to value (replacing any earlier entry).
+std::vector<std::string> withEnvironmentEntry(std::vector<std::string> entries,
+                                              std::string_view name, std::string_view value);
 
 struct RunOptions {
-    // Extra environment entries for the child ("NAME", "value").
-    std::vector<std::pair<std::string, std::string>> environment;
+    // The child's complete environment ("NAME=value").
+    std::vector<std::string> environment;
     // When set, cancel() stops the child; the result then has a non-zero status.
     JobControl *control = nullptr;
 };

@@ -111,7 +111,7 @@ private slots:
                               QRegularExpression::escape(str(shots)) +
                               QStringLiteral("/shot_%04d.png");
         QVERIFY2(QRegularExpression(
-                     QStringLiteral("^\\S*ffmpeg -xerror ") + input +
+                     QStringLiteral("^\\S*ffmpeg -xerror -reinit_filter 0 ") + input +
                      QStringLiteral(" -vf scale=600:-1:flags=lanczos,palettegen=max_colors=256:"
                                     "stats_mode=full:reserve_transparent=0 -y ") +
                      tmp + QStringLiteral("/palette_") + ts + QStringLiteral("\\.png$"))
@@ -119,8 +119,8 @@ private slots:
                      .hasMatch(),
                  qPrintable(lines[2]));
         QVERIFY2(QRegularExpression(
-                     QStringLiteral("^\\S*ffmpeg -xerror ") + input + QStringLiteral(" -i ") + tmp +
-                     QStringLiteral("/palette_") + ts +
+                     QStringLiteral("^\\S*ffmpeg -xerror -reinit_filter 0 ") + input +
+                     QStringLiteral(" -i ") + tmp + QStringLiteral("/palette_") + ts +
                      QStringLiteral("\\.png -lavfi 'scale=600:-1:flags=lanczos \\[x\\]; "
                                     "\\[x\\]\\[1:v\\] paletteuse=dither=floyd_steinberg' -y ") +
                      tmp + QStringLiteral("/unopt_") + ts + QStringLiteral("\\.gif$"))

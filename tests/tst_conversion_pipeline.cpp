@@ -86,6 +86,7 @@ class TestConversionPipeline : public QObject {
         r.folder = folder;
         r.settings = s;
         r.outputFolder = out;
+        r.environment = environmentSnapshot();
         return r;
     }
 
@@ -106,9 +107,7 @@ private slots:
         seq.foundCount = 120;
         seq.frameExtension = "png";
         seq.inputMode = FrameInputMode::Numbered;
-        seq.numberPrefix = "shot_";
-        seq.numberDigits = 4;
-        seq.startNumber = 1;
+        seq.number = {"shot_", 4, 1};
         ConversionPaths paths = temporaryPaths("TMP", QStringLiteral("20260105T093000"));
         paths.optimiserOutput = "OUT/animation_20260105T093000.gif";
         const CommandLines lines = buildCommandLines(
@@ -117,14 +116,14 @@ private slots:
         const Args input = {
             "-start_number", "1", "-framerate", "15", "-i", "/Renders/shots/shot_%04d.png"};
         QCOMPARE(lines.input, input);
-        Args palette = {"-xerror"};
+        Args palette = {"-xerror", "-reinit_filter", "0"};
         palette.insert(palette.end(), input.begin(), input.end());
         palette.insert(palette.end(), {"-vf",
                                        "scale=600:-1:flags=lanczos,palettegen=max_colors=256:"
                                        "stats_mode=full:reserve_transparent=0",
                                        "-y", "TMP/palette_20260105T093000.png"});
         QCOMPARE(lines.palette, palette);
-        Args gif = {"-xerror"};
+        Args gif = {"-xerror", "-reinit_filter", "0"};
         gif.insert(gif.end(), input.begin(), input.end());
         gif.insert(gif.end(), {"-i", "TMP/palette_20260105T093000.png", "-lavfi",
                                "scale=600:-1:flags=lanczos [x]; [x][1:v] "

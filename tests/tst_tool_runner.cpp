@@ -55,10 +55,11 @@ ProcessResult runScript(const std::string &body, const RunOptions &options = {})
 
 // The real ffmpeg writing one small frame to `output`.
 ProcessResult ffmpegFrame(const std::string &output, const RunOptions &options = {}) {
-    return runTool(locateTool("ffmpeg").value_or("ffmpeg"),
-                   {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
-                    "testsrc=size=64x48:rate=10", "-frames:v", "1", "-y", output},
-                   options);
+    return runTool(
+        locateTool("ffmpeg", environmentValue(environmentSnapshot(), "PATH")).value_or("ffmpeg"),
+        {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10",
+         "-frames:v", "1", "-y", output},
+        options);
 }
 
 } // namespace
@@ -161,7 +162,9 @@ private slots:
         }
         setApplicationToolLocations({root / "prefix/share/loomfin", root / "bundle"});
         qputenv("PATH", QByteArray::fromStdString(folders[3].string() + ":" + folders[4].string()));
-        QCOMPARE(QString::fromStdString(locateTool(kToolName).value_or("")),
+        QCOMPARE(QString::fromStdString(
+                     locateTool(kToolName, environmentValue(environmentSnapshot(), "PATH"))
+                         .value_or("")),
                  winner < 0 ? QString()
                             : QString::fromStdString(folders[size_t(winner)] / kToolName));
     }
@@ -217,8 +220,10 @@ private slots:
 
     void realToolFailureReported() {
         const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("real"));
-        const ProcessResult result = runTool(locateTool("ffmpeg").value_or("ffmpeg"),
-                                             {"-i", (folder / "in.gif").string(), "out.gif"});
+        const ProcessResult result =
+            runTool(locateTool("ffmpeg", environmentValue(environmentSnapshot(), "PATH"))
+                        .value_or("ffmpeg"),
+                    {"-i", (folder / "in.gif").string(), "out.gif"});
         QCOMPARE(result.exitStatus, 1);
         QVERIFY2(result.outputText.contains(QStringLiteral("No such file or directory")),
                  qPrintable(result.outputText));
@@ -352,7 +357,9 @@ private slots:
         qputenv("FFREPORT", ours);
         const ProcessResult result =
             ffmpegFrame((folder / "frame.png").string(),
-                        {{{"FFREPORT", "file=" + (folder / "child.log").string()}}, nullptr});
+                        {withEnvironmentEntry(environmentSnapshot(), "FFREPORT",
+                                              "file=" + (folder / "child.log").string()),
+                         nullptr});
         QCOMPARE(qgetenv("FFREPORT"), ours);
         qunsetenv("FFREPORT");
         QCOMPARE(result.exitStatus, 0);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+// What a GIF file holds, read from its block structure.
+struct GifFile {
+    int imageCount = 0;
+
+    // The file's summary when it is a complete GIF: signature, screen
+    // descriptor, every block through the trailer (0x3B) at the very end.
+    // Nothing for a missing, empty, truncated or otherwise broken file.
+    static std::optional<GifFile> inspect(const std::filesystem::path &path);
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// A job's private temporary folder (mode 0700, unpredictable name) under
+// $TMPDIR, or /tmp when TMPDIR is unset or unusable. The job holds a lock in
+// it for its whole life; a folder whose lock nobody holds belongs to a job
+// that died (killed, crashed), and the next job removes it together with the
+// partial GIF the dead job had registered.
+class PrivateFolder {
+public:
+    PrivateFolder(PrivateFolder &&other) noexcept;
+    PrivateFolder &operator=(PrivateFolder &&other) noexcept;
+    PrivateFolder(const PrivateFolder &) = delete;
+    ~PrivateFolder();
+
+    // Makes the folder under the first usable base; on failure, a text that
+    // names the folder and the cause.
+    static std::optional<PrivateFolder> make(const std::optional<std::string> &tmpdir,
+                                             QString *error);
+    // Where jobs make their folders: TMPDIR when it is an absolute path that
+    // ffmpeg can take in a pattern, else /tmp.
+    static std::filesystem::path base(const std::optional<std::string> &tmpdir);
+
+    // Removes folders left by jobs that no longer run (never a live job's).
+    static void removeStale(const std::filesystem::path &base);
+
+    const std::filesystem::path &path() const { return m_path; }
+    // Records a file the job writes outside the folder, so that it is
+    // removed with the folder should the job die.
+    void registerPartialOutput(const std::filesystem::path &file);
+    // Removes the folder and everything in it, and lets go of the lock.
+    void remove();
+
+private:
+    PrivateFolder(std::filesystem::path path, int lockFd);
+    std::filesystem::path m_path;
+    int m_lockFd = -1;
+};

@@ -1,0 +1,72 @@
+#include "SettingsTable.h"
+
+#include "NumberFormat.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr SettingRange any{-inf, inf};
+
+// max(min(v, upper), lower): NaN passes through, as in the stored-value rules.
+double clampKeepingNaN(double value, const SettingRange &range) {
+    const double limited = range.maximum < value ? range.maximum : value;
+    return limited < range.minimum ? range.minimum : limited;
+}
+
+qint64 clampInteger(qint64 value, const SettingRange &range) {
+    if (double(value) < range.minimum)
+        return truncatedInteger(range.minimum);
+    if (double(value) > range.maximum)
+        return truncatedInteger(range.maximum);
+    return value;
+}
+
+// clang-format off
+const std::array<NumericSetting, 6> table = {{
+    // id                   key          integer default zero=def load         write        nan→min job            sheet          step
+    {SettingId::Fps,       "fps",       false,  15,     true,    any,         any,         false,  {1, 60},       {6, 30},       1},
+    {SettingId::Width,     "width",     false,  600,    true,    any,         any,         false,  {100, 1200},   {100, 3840},   1},
+    {SettingId::MaxColors, "maxColors", false,  256,    true,    {2, 256},    {2, 256},    false,  {2, 256},      {32, 256},     32},
+    {SettingId::Lossy,     "lossy",     false,  0,      false,   {0, 200},    {0, 200},    true,   {0, 200},      {0, 80},       5},
+    {SettingId::LoopCount, "loopCount", true,   0,      false,   any,         any,         false,  {0, 65535},    {0, 20},       1},
+    {SettingId::FrameSkip, "frameSkip", true,   1,      false,   {1, inf},    any,         false,  {1, inf},      {1, 4},        1},
+}};
+// clang-format on
+
+} // namespace
+
+const std::array<NumericSetting, 6> &numericSettings() {
+    return table;
+}
+
+const NumericSetting &numericSetting(SettingId id) {
+    return table[static_cast<size_t>(id)];
+}
+
+double loadedValue(const NumericSetting &setting, double stored) {
+    const double value = setting.zeroMeansDefault && stored == 0 ? setting.defaultValue : stored;
+    return writtenValue(setting, clampKeepingNaN(value, setting.load));
+}
+
+qint64 loadedInteger(const NumericSetting &setting, qint64 stored) {
+    return clampInteger(stored, setting.load);
+}
+
+double writtenValue(const NumericSetting &setting, double value) {
+    if (std::isnan(value))
+        return setting.nanWritesMinimum ? setting.write.minimum : value;
+    return clampKeepingNaN(value, setting.write);
+}
+
+double jobValue(const NumericSetting &setting, double value) {
+    if (std::isnan(value))
+        return setting.job.minimum;
+    return clampKeepingNaN(value, setting.job);
+}
+
+qint64 jobInteger(const NumericSetting &setting, qint64 value) {
+    return clampInteger(value, setting.job);
+}
