@@ -295,19 +295,18 @@ void ConverterEngine::cancelJob() {
 }
 
 void ConverterEngine::finishJob(quint64 serial) {
-    // A newer job may already have replaced (and joined) this one.
-    if (!m_job || m_job->serial != serial)
-        return;
-    const bool cancelled = m_job->control.isCancelled();
-    waitForJob();
-    if (cancelled && m_jobRunning) {
-        // A cancelled job makes no report; return to idle quietly.
+    // A job started from this one's final report has already joined it.
+    if (m_job && m_job->serial == serial) {
+        const bool cancelled = m_job->control.isCancelled();
+        waitForJob();
+        if (cancelled && m_jobRunning) {
+            // A cancelled job makes no report; return to idle quietly.
+            setIsConverting(false);
+            setProgress(0);
+            setStatusMessage(QLatin1String(""));
+        }
         m_jobRunning = false;
-        setIsConverting(false);
-        setProgress(0);
-        setStatusMessage(QLatin1String(""));
     }
-    m_jobRunning = false;
     emit jobEnded();
 }
 

@@ -99,12 +99,12 @@ fs::path PrivateFolder::base(const std::optional<std::string> &tmpdir) {
 }
 
 std::optional<PrivateFolder> PrivateFolder::make(const std::optional<std::string> &tmpdir,
-                                                 QString *error) {
+                                                 QString *error, const fs::path &fallback) {
     std::vector<fs::path> bases;
     if (tmpdir && usableBase(*tmpdir))
         bases.emplace_back(*tmpdir);
-    if (bases.empty() || bases.front() != "/tmp")
-        bases.emplace_back("/tmp");
+    if (bases.empty() || bases.front() != fallback)
+        bases.push_back(fallback);
     int lastError = 0;
     for (const fs::path &dir : bases) {
         removeStale(dir);
@@ -123,9 +123,9 @@ std::optional<PrivateFolder> PrivateFolder::make(const std::optional<std::string
         return PrivateFolder(templ, lock);
     }
     if (error)
-        *error = QStringLiteral("Could not make a temporary folder in %1: %2")
-                     .arg(displayPath(bases.back()),
-                          QString::fromLocal8Bit(std::strerror(lastError)));
+        *error =
+            QStringLiteral("Could not make a temporary folder in %1: %2")
+                .arg(displayPath(bases.back()), QString::fromLocal8Bit(std::strerror(lastError)));
     return std::nullopt;
 }
 

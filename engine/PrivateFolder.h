@@ -18,10 +18,11 @@ public:
     PrivateFolder(const PrivateFolder &) = delete;
     ~PrivateFolder();
 
-    // Makes the folder under the first usable base; on failure, a text that
-    // names the folder and the cause.
+    // Makes the folder under the first usable base (TMPDIR, else the
+    // fallback); on failure, a text that names the folder and the cause.
     static std::optional<PrivateFolder> make(const std::optional<std::string> &tmpdir,
-                                             QString *error);
+                                             QString *error,
+                                             const std::filesystem::path &fallback = "/tmp");
     // Where jobs make their folders: TMPDIR when it is an absolute path that
     // ffmpeg can take in a pattern, else /tmp.
     static std::filesystem::path base(const std::optional<std::string> &tmpdir);

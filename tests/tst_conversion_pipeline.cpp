@@ -5,6 +5,7 @@
 #include "FileUrls.h"
 #include "JobControl.h"
 #include "JobReporter.h"
+#include "RecordingReporter.h"
 #include "TestEnvironment.h"
 #include "ToolRunner.h"
 
@@ -16,7 +17,6 @@
 #include <QTimeZone>
 
 #include <fstream>
-#include <mutex>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -27,27 +27,6 @@ Q_DECLARE_METATYPE(Args)
 using TestEnvironment::entries;
 
 namespace {
-
-// Reports straight into a list, from whatever thread the job runs on.
-class RecordingReporter : public JobReporter {
-public:
-    void postStatus(const QString &text, double fraction) override {
-        std::lock_guard lock(mutex);
-        stages << text + QStringLiteral(" @") + QString::number(fraction);
-    }
-    void postFailure(const QString &message) override {
-        std::lock_guard lock(mutex);
-        failures << message;
-    }
-    void postCompletion(const QUrl &url, const QString &size) override {
-        std::lock_guard lock(mutex);
-        outputs << url;
-        sizes << size;
-    }
-    std::mutex mutex;
-    QStringList stages, failures, sizes;
-    QList<QUrl> outputs;
-};
 
 void writeScript(const fs::path &path, const std::string &body) {
     fs::create_directories(path.parent_path());
@@ -497,6 +476,30 @@ private slots:
         QVERIFY(engine.errorMessage().isNull());
         QCOMPARE(entries(out).size(), 2);
         QCOMPARE(TestEnvironment::gifFrameCount(localPathFromUrl(engine.lastOutputURL())), 2);
+    }
+
+    // A job started from the previous one's final report is a job of its own:
+    // both end, each once, and the main thread never waits on the second.
+    void jobStartedFromTheLastReport() {
+        const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("frames"));
+        const fs::path out = TestEnvironment::freshFolder(QStringLiteral("out"));
+        TestEnvironment::makeFrames(folder, QStringLiteral("shot_"), 1, 3);
+        ConverterEngine engine(std::make_unique<QSettings>(
+            QString::fromStdString((TestEnvironment::root() / "again.conf").string()),
+            QSettings::IniFormat));
+        engine.setNotificationsEnabled(false);
+        engine.setOutputPath(urlFromLocalPath(out).toString() + QLatin1Char('/'));
+        int results = 0;
+        connect(&engine, &ConverterEngine::lastOutputURLChanged, this, [&] {
+            if (results++ == 0)
+                engine.startFolderJob(urlFromLocalPath(folder));
+        });
+        QSignalSpy ended(&engine, &ConverterEngine::jobEnded);
+        engine.startFolderJob(urlFromLocalPath(folder));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 60000);
+        QCOMPARE(results, 2);
+        QVERIFY(!engine.isJobRunning());
+        QCOMPARE(entries(out).size(), 2);
     }
 
     void notificationsReachTheServer_data() {
