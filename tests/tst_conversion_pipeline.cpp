@@ -494,9 +494,12 @@ private slots:
             if (results++ == 0)
                 engine.startFolderJob(urlFromLocalPath(folder));
         });
-        QSignalSpy ended(&engine, &ConverterEngine::jobEnded);
+        QList<bool> runningAtEnd; // the first job ends while the second still runs
+        connect(&engine, &ConverterEngine::jobEnded, this,
+                [&] { runningAtEnd << engine.isJobRunning(); });
         engine.startFolderJob(urlFromLocalPath(folder));
-        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(runningAtEnd.size(), 2, 60000);
+        QCOMPARE(runningAtEnd, (QList<bool>{true, false}));
         QCOMPARE(results, 2);
         QVERIFY(!engine.isJobRunning());
         QCOMPARE(entries(out).size(), 2);

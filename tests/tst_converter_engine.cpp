@@ -180,6 +180,7 @@ private slots:
         QTest::newRow("lossy -4") << QByteArray("lossy") << -4.0 << 0.0 << 2;
         QTest::newRow("lossy 250") << QByteArray("lossy") << 250.0 << 200.0 << 2;
         QTest::newRow("lossy 30") << QByteArray("lossy") << 30.0 << 30.0 << 1;
+        QTest::newRow("maxColors nan kept") << QByteArray("maxColors") << qQNaN() << qQNaN() << 1;
         QTest::newRow("fps 99 not clamped") << QByteArray("fps") << 99.0 << 99.0 << 1;
         QTest::newRow("width 0 not clamped") << QByteArray("width") << 0.0 << 0.0 << 1;
     }
