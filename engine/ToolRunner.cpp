@@ -1,16 +1,15 @@
 #include "ToolRunner.h"
 
+#include "ErrorTail.h"
 #include "FileUrls.h"
 #include "JobControl.h"
 
 #include <QStringList>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -55,230 +54,11 @@ fs::path anchored(const fs::path &path) {
     return error ? path : cwd / path;
 }
 
-constexpr std::size_t kMaxLineBytes = 4096;
-constexpr std::size_t kKeptLines = 3;
 constexpr std::size_t kReadChunk = 64 * 1024;
 // What a child can have left in a pipe when it exits is bounded by the pipe's
 // capacity; a grandchild still writing must not keep us here.
 constexpr std::size_t kMaxDrainAfterExit = 1024 * 1024;
 constexpr auto kKillGrace = std::chrono::seconds(2);
-
-bool isAsciiBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-bool isLineEnd(char c) {
-    return c == '\n' || c == '\r';
-}
-
-const char *findFirstLineEnd(const char *begin, const char *end) {
-    const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', end - begin));
-    const char *limit = lf ? lf : end;
-    const auto *cr = static_cast<const char *>(std::memchr(begin, '\r', limit - begin));
-    return cr ? cr : limit;
-}
-
-// The last line end in [begin, end); there must be one.
-const char *findLastLineEnd(const char *begin, const char *end) {
-    const auto *lf = static_cast<const char *>(::memrchr(begin, '\n', end - begin));
-    const char *from = lf ? lf + 1 : begin;
-    const auto *cr = static_cast<const char *>(::memrchr(from, '\r', end - from));
-    return cr ? cr : lf;
-}
-
-// Incremental UTF-8 check: rejects overlong forms, surrogates, code points
-// above U+10FFFF and sequences cut off at the end.
-class Utf8Validator {
-public:
-    bool feed(const char *data, std::size_t size) {
-        std::size_t i = 0;
-        while (i < size && m_valid) {
-            if (m_pending == 0) {
-                // ASCII runs are the common case: skip them a word at a time.
-                std::uint64_t word;
-                while (i + sizeof word <= size) {
-                    std::memcpy(&word, data + i, sizeof word);
-                    if (word & 0x8080808080808080ULL)
-                        break;
-                    i += sizeof word;
-                }
-                while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
-                    ++i;
-                if (i == size)
-                    break;
-            }
-            step(static_cast<unsigned char>(data[i++]));
-        }
-        return m_valid;
-    }
-    bool finish() {
-        if (m_pending != 0)
-            m_valid = false;
-        return m_valid;
-    }
-    bool isValid() const { return m_valid; }
-
-private:
-    void step(unsigned char b) {
-        if (m_pending > 0) {
-            if (b < m_low || b > m_high) {
-                m_valid = false;
-                return;
-            }
-            --m_pending;
-            m_low = 0x80;
-            m_high = 0xBF;
-            return;
-        }
-        if (b < 0x80)
-            return;
-        m_low = 0x80;
-        m_high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            m_pending = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            m_pending = 2;
-            if (b == 0xE0)
-                m_low = 0xA0;
-            else if (b == 0xED)
-                m_high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            m_pending = 3;
-            if (b == 0xF0)
-                m_low = 0x90;
-            else if (b == 0xF4)
-                m_high = 0x8F;
-        } else {
-            m_valid = false;
-        }
-    }
-
-    bool m_valid = true;
-    int m_pending = 0;
-    unsigned char m_low = 0x80;
-    unsigned char m_high = 0xBF;
-};
-
-// Keeps only what a failure summary can use: the last few non-blank lines of
-// standard error, each cut to a bounded length. Memory stays constant however
-// much the child writes.
-class ErrorTail {
-public:
-    void feed(const char *data, std::size_t size) {
-        if (!m_utf8.feed(data, size))
-            return; // the text will be empty anyway
-        const char *end = data + size;
-        const char *first = findFirstLineEnd(data, end);
-        append(data, static_cast<std::size_t>(first - data));
-        if (first == end)
-            return;
-        endLine();
-        const char *last = findLastLineEnd(first, end);
-        // Of the complete lines between them only the last few non-blank ones
-        // can survive; find where they start, scanning back.
-        const char *from = last;
-        for (std::size_t found = 0; from > first && found < kKeptLines;) {
-            const char *begin = from;
-            while (!isLineEnd(begin[-1]))
-                --begin;
-            if (isNonBlank(begin, static_cast<std::size_t>(from - begin)))
-                ++found;
-            from = begin - 1;
-        }
-        for (const char *p = from + 1; p <= last;) {
-            const char *q = p;
-            while (!isLineEnd(*q))
-                ++q;
-            append(p, static_cast<std::size_t>(q - p));
-            endLine();
-            p = q + 1;
-        }
-        append(last + 1, static_cast<std::size_t>(end - last - 1));
-    }
-
-    // Returns the kept lines joined by "\n", or nothing if the stream was not
-    // valid UTF-8.
-    QString finish() {
-        endLine();
-        if (!m_utf8.finish())
-            return {};
-        std::string joined;
-        for (std::size_t i = 0; i < m_count; ++i) {
-            if (i > 0)
-                joined += '\n';
-            joined += m_kept[(m_next + kKeptLines - m_count + i) % kKeptLines];
-        }
-        return QString::fromUtf8(joined);
-    }
-
-private:
-    void append(const char *data, std::size_t size) {
-        // Leading indentation would otherwise use up the length cap.
-        if (m_line.empty() && !m_truncated) {
-            while (size > 0 && isAsciiBlank(*data)) {
-                ++data;
-                --size;
-            }
-        }
-        const std::size_t room = kMaxLineBytes - m_line.size();
-        if (size > room) {
-            size = room;
-            m_truncated = true;
-        }
-        m_line.append(data, size);
-    }
-
-    void endLine() {
-        if (m_truncated)
-            dropIncompleteCodePoint();
-        while (!m_line.empty() && isAsciiBlank(m_line.back()))
-            m_line.pop_back();
-        if (isNonBlank(m_line.data(), m_line.size())) {
-            m_kept[m_next].assign(m_line);
-            m_next = (m_next + 1) % kKeptLines;
-            if (m_count < kKeptLines)
-                ++m_count;
-        }
-        m_line.clear();
-        m_truncated = false;
-    }
-
-    void dropIncompleteCodePoint() {
-        std::size_t i = m_line.size();
-        std::size_t continuation = 0;
-        while (i > 0 && continuation < 3 &&
-               (static_cast<unsigned char>(m_line[i - 1]) & 0xC0) == 0x80) {
-            --i;
-            ++continuation;
-        }
-        if (i == 0)
-            return;
-        const auto lead = static_cast<unsigned char>(m_line[i - 1]);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (length > 1 && continuation < length - 1)
-            m_line.resize(i - 1);
-    }
-
-    static bool isNonBlank(const char *data, std::size_t size) {
-        bool onlyAscii = true;
-        for (std::size_t i = 0; i < size; ++i) {
-            if (static_cast<unsigned char>(data[i]) >= 0x80)
-                onlyAscii = false;
-            else if (!isAsciiBlank(data[i]))
-                return true;
-        }
-        // Only blanks and non-ASCII characters: let Qt decide what is white space.
-        return !onlyAscii &&
-               !QString::fromUtf8(data, static_cast<qsizetype>(size)).trimmed().isEmpty();
-    }
-
-    Utf8Validator m_utf8;
-    std::string m_line;
-    bool m_truncated = false;
-    std::array<std::string, kKeptLines> m_kept;
-    std::size_t m_next = 0;
-    std::size_t m_count = 0;
-};
 
 class UniqueFd {
 public:

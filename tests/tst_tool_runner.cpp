@@ -251,6 +251,11 @@ private slots:
         // Valid UTF-8 in any split; anything invalid gives no text.
         row("character split", "printf 'caf\\303' >&2; sleep 0.2; printf '\\251' >&2", 1,
             "caf\xc3\xa9");
+        row("character over three reads",
+            "printf '\\360\\237' >&2; sleep 0.2; printf '\\230' >&2; sleep 0.2; printf '\\200' >&2",
+            1, "\xf0\x9f\x98\x80");
+        row("split character never finished", "printf 'caf\\303' >&2; sleep 0.2; printf 'e' >&2", 1,
+            "");
         row("four bytes", "printf '\\360\\237\\230\\200\\n' >&2", 1, "\xf0\x9f\x98\x80");
         row("invalid byte", "printf 'ok\\n\\377\\n' >&2", 1, "");
         row("invalid byte long gone", "printf '\\377\\na\\nb\\nc\\nd\\n' >&2", 1, "");
