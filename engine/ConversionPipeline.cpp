@@ -214,8 +214,13 @@ void stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder) {
 }
 
 void runConversion(const JobRequest &request, JobReporter &reporter, JobControl &control) {
-    const std::optional<std::string> ffmpeg = locateTool("ffmpeg");
-    const std::optional<std::string> gifsicle = ffmpeg ? locateTool("gifsicle") : std::nullopt;
+    // Read on the job thread for now; the copy belongs in the job request,
+    // taken on the main thread.
+    const std::vector<std::string> environment = environmentSnapshot();
+    const std::optional<std::string> path = environmentValue(environment, "PATH");
+    const std::optional<std::string> ffmpeg = locateTool("ffmpeg", path);
+    const std::optional<std::string> gifsicle =
+        ffmpeg ? locateTool("gifsicle", path) : std::nullopt;
     if (!ffmpeg || !gifsicle) {
         reporter.postFailure(missingToolsMessage());
         return;
@@ -257,7 +262,7 @@ void runConversion(const JobRequest &request, JobReporter &reporter, JobControl 
     // C collation: ffmpeg's glob then orders names by bytes, as discovery does.
     RunOptions options;
     options.control = &control;
-    options.environment = {{"LC_ALL", "C"}};
+    options.environment = withEnvironmentEntry(environment, "LC_ALL", "C");
     const auto failed = [&](const ProcessResult &result, const QString &prefix) {
         if (control.isCancelled()) {
             cleanUp();
@@ -282,6 +287,7 @@ void runConversion(const JobRequest &request, JobReporter &reporter, JobControl 
 
     reporter.postStatus(QStringLiteral("Optimising with gifsicle…"), 0.8);
     RunOptions optimiserOptions;
+    optimiserOptions.environment = environment;
     optimiserOptions.control = &control;
     if (failed(runTool(*gifsicle, lines.optimiser, optimiserOptions),
                QStringLiteral("gifsicle optimisation failed: ")))

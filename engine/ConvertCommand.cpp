@@ -203,8 +203,9 @@ int dryRun(const JobRequest &request) {
     paths.optimiserOutput = request.outputFolder / ("animation_" + ts.toStdString() + ".gif");
     const CommandLines lines =
         buildCommandLines(*sequence, request.folder, request.settings, paths);
-    const std::string ffmpeg = locateTool("ffmpeg").value_or("ffmpeg");
-    const std::string gifsicle = locateTool("gifsicle").value_or("gifsicle");
+    const std::optional<std::string> path = environmentValue(environmentSnapshot(), "PATH");
+    const std::string ffmpeg = locateTool("ffmpeg", path).value_or("ffmpeg");
+    const std::string gifsicle = locateTool("gifsicle", path).value_or("gifsicle");
 
     QByteArray out =
         selectionSummary(*sequence, request.settings.frameSkip, request.files.has_value()).toUtf8();

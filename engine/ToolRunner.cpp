@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -99,38 +97,6 @@ int makePipe(UniqueFd &readEnd, UniqueFd &writeEnd) {
     return 0;
 }
 
-bool validEnvironmentName(const std::string &name) {
-    return !name.empty() && name.find('=') == std::string::npos &&
-           name.find('\0') == std::string::npos;
-}
-
-std::vector<std::string> childEnvironment(const RunOptions &options) {
-    std::vector<std::string> entries;
-    auto overridden = [&options](const char *entry) {
-        for (const auto &[name, value] : options.environment) {
-            if (std::strncmp(entry, name.c_str(), name.size()) == 0 && entry[name.size()] == '=')
-                return true;
-        }
-        return false;
-    };
-    for (char **entry = environ; entry && *entry; ++entry) {
-        if (!overridden(*entry))
-            entries.emplace_back(*entry);
-    }
-    for (std::size_t i = 0; i < options.environment.size(); ++i) {
-        const auto &[name, value] = options.environment[i];
-        if (!validEnvironmentName(name))
-            continue;
-        // A later entry for the same name wins.
-        bool repeated = false;
-        for (std::size_t j = i + 1; j < options.environment.size(); ++j)
-            repeated = repeated || options.environment[j].first == name;
-        if (!repeated)
-            entries.push_back(name + '=' + value);
-    }
-    return entries;
-}
-
 QString startFailure(const std::string &executablePath, int error) {
     return QStringLiteral("Could not start %1: %2")
         .arg(displayPath(executablePath),
@@ -186,7 +152,7 @@ ToolLocations applicationToolLocations() {
 }
 
 std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
-                                            const char *pathVariable) {
+                                            const std::optional<std::string> &pathVariable) {
     std::vector<fs::path> directories;
     if (locations.resourcesFolder) {
         directories.push_back(anchored(*locations.resourcesFolder / "Tools"));
@@ -196,7 +162,7 @@ std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
     directories.emplace_back("/opt/homebrew/bin");
     directories.emplace_back("/usr/local/bin");
 
-    const std::string path = pathVariable ? pathVariable : "";
+    const std::string path = pathVariable.value_or("");
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t end = path.find(':', start);
@@ -209,21 +175,46 @@ std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
     return directories;
 }
 
-std::optional<std::string> locateTool(const std::string &name) {
+std::optional<std::string> locateTool(const std::string &name,
+                                      const std::optional<std::string> &pathVariable) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return std::nullopt;
-    // Copy at once: the environment belongs to the main thread.
-    const char *pathVariable = std::getenv("PATH");
-    const std::string path = pathVariable ? pathVariable : "";
-    const auto directories =
-        toolSearchDirectories(applicationToolLocations(), pathVariable ? path.c_str() : nullptr);
-    for (const fs::path &directory : directories) {
+    for (const fs::path &directory :
+         toolSearchDirectories(applicationToolLocations(), pathVariable)) {
         const std::string candidate = (directory / name).string();
         struct stat info {};
         // stat follows symbolic links; a folder named like the tool is no tool.
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0)
             return candidate;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> environmentSnapshot() {
+    std::vector<std::string> entries;
+    for (char **entry = environ; entry && *entry; ++entry)
+        entries.emplace_back(*entry);
+    return entries;
+}
+
+std::vector<std::string> withEnvironmentEntry(std::vector<std::string> entries,
+                                              const std::string &name, const std::string &value) {
+    if (name.empty() || name.find('=') != std::string::npos)
+        return entries;
+    const std::string prefix = name + '=';
+    std::erase_if(entries,
+                  [&prefix](const std::string &entry) { return entry.starts_with(prefix); });
+    entries.push_back(prefix + value);
+    return entries;
+}
+
+std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
+                                            const std::string &name) {
+    const std::string prefix = name + '=';
+    for (const std::string &entry : entries) {
+        if (entry.starts_with(prefix))
+            return entry.substr(prefix.size());
     }
     return std::nullopt;
 }
@@ -236,6 +227,8 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     bool embeddedNul = executablePath.find('\0') != std::string::npos;
     for (const std::string &argument : arguments)
         embeddedNul = embeddedNul || argument.find('\0') != std::string::npos;
+    for (const std::string &entry : options.environment)
+        embeddedNul = embeddedNul || entry.find('\0') != std::string::npos;
     if (embeddedNul) {
         result.outputText = startFailure(executablePath, EINVAL);
         return result;
@@ -256,10 +249,9 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
 
-    std::vector<std::string> environment = childEnvironment(options);
     std::vector<char *> envp;
-    for (std::string &entry : environment)
-        envp.push_back(entry.data());
+    for (const std::string &entry : options.environment)
+        envp.push_back(const_cast<char *>(entry.c_str()));
     envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;

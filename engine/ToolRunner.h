@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 class JobControl;
@@ -29,17 +28,29 @@ void setApplicationToolLocations(const ToolLocations &locations);
 ToolLocations applicationToolLocations();
 
 // The ordered, not de-duplicated search list. pathVariable is the value of
-// PATH, or null when it is unset.
-std::vector<std::filesystem::path> toolSearchDirectories(const ToolLocations &locations,
-                                                         const char *pathVariable);
+// PATH, or nullopt when it is unset.
+std::vector<std::filesystem::path>
+toolSearchDirectories(const ToolLocations &locations,
+                      const std::optional<std::string> &pathVariable);
 
 // First executable named `name` in toolSearchDirectories (application
-// locations, current PATH).
-std::optional<std::string> locateTool(const std::string &name);
+// locations, the given PATH).
+std::optional<std::string> locateTool(const std::string &name,
+                                      const std::optional<std::string> &pathVariable);
+
+// The process environment as "NAME=value" entries. Only the main thread may
+// change the environment, so take the copy there and hand it to the job.
+std::vector<std::string> environmentSnapshot();
+// `entries` with NAME set to `value`, replacing any entry of that name.
+std::vector<std::string> withEnvironmentEntry(std::vector<std::string> entries,
+                                              const std::string &name, const std::string &value);
+// The value of NAME in `entries`, or nullopt when it is not set.
+std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
+                                            const std::string &name);
 
 struct RunOptions {
-    // Extra environment entries for the child ("NAME", "value").
-    std::vector<std::pair<std::string, std::string>> environment;
+    // The child's complete environment, "NAME=value" each.
+    std::vector<std::string> environment;
     // When set, cancel() stops the child; the result then has a non-zero status.
     JobControl *control = nullptr;
 };

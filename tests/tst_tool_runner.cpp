@@ -48,17 +48,22 @@ void place(const fs::path &path, const std::string &kind) {
         fs::create_symlink(target, path); // never written for "dangling"
 }
 
-ProcessResult runScript(const std::string &body, const RunOptions &options = {}) {
+ProcessResult runScript(const std::string &body, JobControl *control = nullptr,
+                        const std::vector<std::string> &environment = environmentSnapshot()) {
     const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("script"));
-    return runTool(writeScript(folder / "fake-tool", body), {}, options);
+    return runTool(writeScript(folder / "fake-tool", body), {}, {environment, control});
+}
+
+std::string ffmpeg() {
+    return locateTool("ffmpeg", environmentValue(environmentSnapshot(), "PATH")).value_or("ffmpeg");
 }
 
 // The real ffmpeg writing one small frame to `output`.
-ProcessResult ffmpegFrame(const std::string &output, const RunOptions &options = {}) {
-    return runTool(locateTool("ffmpeg").value_or("ffmpeg"),
+ProcessResult ffmpegFrame(const std::string &output) {
+    return runTool(ffmpeg(),
                    {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
                     "testsrc=size=64x48:rate=10", "-frames:v", "1", "-y", output},
-                   options);
+                   {environmentSnapshot(), nullptr});
 }
 
 } // namespace
@@ -66,7 +71,6 @@ ProcessResult ffmpegFrame(const std::string &output, const RunOptions &options =
 class TestToolRunner : public QObject {
     Q_OBJECT
 
-    QByteArray m_savedPath = qgetenv("PATH");
     ToolLocations m_savedLocations = applicationToolLocations();
 
 private slots:
@@ -79,10 +83,7 @@ private slots:
             QVERIFY(fs::equivalent(*locations.resourcesFolder, LOOMFIN_BUILD_DATA_DIR));
     }
 
-    void cleanup() {
-        qputenv("PATH", m_savedPath);
-        setApplicationToolLocations(m_savedLocations);
-    }
+    void cleanup() { setApplicationToolLocations(m_savedLocations); }
 
     void searchDirectoriesOrder_data() {
         QTest::addColumn<bool>("withResources");
@@ -120,8 +121,9 @@ private slots:
         if (!fromPath.isEmpty())
             expected << fromPath.split(QLatin1Char(':'));
         QStringList actual;
-        for (const auto &folder :
-             toolSearchDirectories(locations, path.isNull() ? nullptr : path.constData()))
+        const auto pathVariable =
+            path.isNull() ? std::nullopt : std::optional<std::string>(path.toStdString());
+        for (const auto &folder : toolSearchDirectories(locations, pathVariable))
             actual << QString::fromStdString(folder);
         QCOMPARE(actual, expected);
     }
@@ -160,8 +162,8 @@ private slots:
                 place(folders[i] / kToolName, holdings[int(i)].toStdString());
         }
         setApplicationToolLocations({root / "prefix/share/loomfin", root / "bundle"});
-        qputenv("PATH", QByteArray::fromStdString(folders[3].string() + ":" + folders[4].string()));
-        QCOMPARE(QString::fromStdString(locateTool(kToolName).value_or("")),
+        const std::string path = folders[3].string() + ":" + folders[4].string();
+        QCOMPARE(QString::fromStdString(locateTool(kToolName, path).value_or("")),
                  winner < 0 ? QString()
                             : QString::fromStdString(folders[size_t(winner)] / kToolName));
     }
@@ -206,7 +208,7 @@ private slots:
 
         const fs::path program = TestEnvironment::freshFolder(QStringLiteral("start")) / "gifsicle";
         place(program, kind.toStdString());
-        const ProcessResult result = runTool(program.string(), {"x"});
+        const ProcessResult result = runTool(program.string(), {"x"}, {environmentSnapshot()});
         const QString expected = QStringLiteral("Could not start ") +
                                  QString::fromStdString(program) + QStringLiteral(": ") +
                                  QString::fromLocal8Bit(std::strerror(error));
@@ -217,8 +219,8 @@ private slots:
 
     void realToolFailureReported() {
         const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("real"));
-        const ProcessResult result = runTool(locateTool("ffmpeg").value_or("ffmpeg"),
-                                             {"-i", (folder / "in.gif").string(), "out.gif"});
+        const ProcessResult result = runTool(
+            ffmpeg(), {"-i", (folder / "in.gif").string(), "out.gif"}, {environmentSnapshot()});
         QCOMPARE(result.exitStatus, 1);
         QVERIFY2(result.outputText.contains(QStringLiteral("No such file or directory")),
                  qPrintable(result.outputText));
@@ -332,7 +334,9 @@ private slots:
         const std::string started = (folder / "started").string();
         JobControl control;
         ProcessResult result;
-        std::thread job([&] { result = runTool(program, {started}, {{}, &control}); });
+        std::thread job([&] {
+            result = runTool(program, {started}, {environmentSnapshot(), &control});
+        });
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 10000);
         QElapsedTimer timer;
         timer.start();
@@ -347,22 +351,18 @@ private slots:
     void cancelledBeforeStartNeverSucceeds() {
         JobControl control;
         control.cancel();
-        QVERIFY(runScript("exit 0", {{}, &control}).exitStatus != 0);
+        QVERIFY(runScript("exit 0", &control).exitStatus != 0);
     }
 
-    void extraEnvironmentReachesChildOnly() {
-        // ffmpeg writes a report file named by FFREPORT.
-        const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("environment"));
-        const QByteArray ours = "file=" + QByteArray::fromStdString((folder / "ours.log").string());
-        qputenv("FFREPORT", ours);
+    void childGetsExactlyTheGivenEnvironment() {
+        qputenv("LOOMFIN_PROBE", "live");
+        const std::vector<std::string> environment =
+            withEnvironmentEntry(environmentSnapshot(), "LOOMFIN_PROBE", "given");
+        qunsetenv("LOOMFIN_PROBE");
         const ProcessResult result =
-            ffmpegFrame((folder / "frame.png").string(),
-                        {{{"FFREPORT", "file=" + (folder / "child.log").string()}}, nullptr});
-        QCOMPARE(qgetenv("FFREPORT"), ours);
-        qunsetenv("FFREPORT");
-        QCOMPARE(result.exitStatus, 0);
-        QVERIFY(fs::exists(folder / "child.log"));
-        QVERIFY(!fs::exists(folder / "ours.log"));
+            runScript("echo \"$LOOMFIN_PROBE $(env | grep -c ^LOOMFIN_PROBE=) $HOME\" >&2", nullptr,
+                      environment);
+        QCOMPARE(result.outputText, QStringLiteral("given 1 ") + qEnvironmentVariable("HOME"));
     }
 
     void rawArgumentBytesReachChild() {
