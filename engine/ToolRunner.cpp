@@ -16,7 +16,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,6 +97,68 @@ int makePipe(UniqueFd &readEnd, UniqueFd &writeEnd) {
     return 0;
 }
 
+// fork + exec rather than posix_spawn, so the child can ask to die with us.
+// Everything is prepared before the fork; between fork and exec the child
+// makes only async-signal-safe calls. Returns the pid, or -1 with `error`.
+pid_t startChild(const char *path, char *const argv[], char *const envp[], int outFd, int errFd,
+                 int &error) {
+    // A failed exec sends its errno back through this pipe; a successful one
+    // closes it.
+    UniqueFd reportRead, reportWrite;
+    if ((error = makePipe(reportRead, reportWrite)) != 0)
+        return -1;
+    const pid_t parent = ::getpid();
+    // None of our signal handlers may run in the child before exec.
+    sigset_t all, previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const auto fail = [&reportWrite](int code) {
+            [[maybe_unused]] const ssize_t written = ::write(reportWrite.get(), &code, sizeof code);
+            ::_exit(127);
+        };
+        // The kernel kills the child when the thread that forked it ends.
+        // runTool waits for the child on that very thread, so this is the
+        // job's lifetime, and a killed application leaves no tool behind.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
+            fail(errno);
+        if (::getppid() != parent)
+            ::_exit(127); // we were orphaned before the line above
+        // No terminal input (ffmpeg would read keys from it), none of our
+        // other descriptors.
+        const int null = ::open("/dev/null", O_RDONLY);
+        if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0)
+            fail(errno);
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC); // keeps the report pipe until exec
+        // Ignored signals and the mask are inherited through exec; start clean.
+        struct sigaction byDefault = {};
+        byDefault.sa_handler = SIG_DFL;
+        for (int number = 1; number < NSIG; ++number)
+            ::sigaction(number, &byDefault, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execve(path, argv, envp);
+        fail(errno);
+    }
+    error = errno;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (pid < 0)
+        return -1;
+    reportWrite.reset();
+    int childError = 0;
+    ssize_t n;
+    while ((n = ::read(reportRead.get(), &childError, sizeof childError)) < 0 && errno == EINTR) {
+    }
+    if (n != sizeof childError)
+        return pid;
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    error = childError;
+    return -1;
+}
+
 QString startFailure(const std::string &executablePath, int error) {
     return QStringLiteral("Could not start %1: %2")
         .arg(displayPath(executablePath),
@@ -135,6 +197,17 @@ void readAvailable(UniqueFd &fd, char *buffer, ErrorTail *tail, std::size_t *bud
         fd.reset();
         return;
     }
+}
+
+std::vector<char *> pointers(std::initializer_list<const std::string *> first,
+                             const std::vector<std::string> &rest) {
+    std::vector<char *> list;
+    for (const std::string *s : first)
+        list.push_back(const_cast<char *>(s->c_str()));
+    for (const std::string &s : rest)
+        list.push_back(const_cast<char *>(s.c_str()));
+    list.push_back(nullptr);
+    return list;
 }
 
 } // namespace
@@ -224,72 +297,27 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     ProcessResult result;
 
     // A NUL byte cannot reach the child; never run a silently shortened command.
-    bool embeddedNul = executablePath.find('\0') != std::string::npos;
-    for (const std::string &argument : arguments)
-        embeddedNul = embeddedNul || argument.find('\0') != std::string::npos;
-    for (const std::string &entry : options.environment)
-        embeddedNul = embeddedNul || entry.find('\0') != std::string::npos;
-    if (embeddedNul) {
+    const auto hasNul = [](const std::string &s) {
+        return s.find('\0') != std::string::npos;
+    };
+    if (hasNul(executablePath) || std::any_of(arguments.begin(), arguments.end(), hasNul) ||
+        std::any_of(options.environment.begin(), options.environment.end(), hasNul)) {
         result.outputText = startFailure(executablePath, EINVAL);
         return result;
     }
+    const std::vector<char *> argv = pointers({&executablePath}, arguments);
+    const std::vector<char *> envp = pointers({}, options.environment);
 
     UniqueFd outRead, outWrite, errRead, errWrite;
     int error = makePipe(outRead, outWrite);
     if (!error)
         error = makePipe(errRead, errWrite);
-    if (error) {
-        result.outputText = startFailure(executablePath, error);
-        return result;
-    }
-
-    std::vector<char *> argv;
-    argv.push_back(const_cast<char *>(executablePath.c_str()));
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    std::vector<char *> envp;
-    for (const std::string &entry : options.environment)
-        envp.push_back(const_cast<char *>(entry.c_str()));
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    // The child gets no terminal input (ffmpeg would read keys from it) and
-    // none of our other descriptors.
-    error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (!error)
-        error = posix_spawn_file_actions_adddup2(&actions, outWrite.get(), 1);
-    if (!error)
-        error = posix_spawn_file_actions_adddup2(&actions, errWrite.get(), 2);
-    if (!error)
-        error = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    // Signal masks and ignored signals are inherited through exec; start clean.
-    sigset_t noSignals;
-    sigset_t allSignals;
-    sigemptyset(&noSignals);
-    sigfillset(&allSignals);
-    sigdelset(&allSignals, SIGKILL);
-    sigdelset(&allSignals, SIGSTOP);
-    if (!error)
-        error = posix_spawnattr_setsigmask(&attributes, &noSignals);
-    if (!error)
-        error = posix_spawnattr_setsigdefault(&attributes, &allSignals);
-    if (!error)
-        error =
-            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    if (!error)
-        error = posix_spawn(&pid, executablePath.c_str(), &actions, &attributes, argv.data(),
-                            envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const pid_t pid = error ? -1
+                            : startChild(executablePath.c_str(), argv.data(), envp.data(),
+                                         outWrite.get(), errWrite.get(), error);
     outWrite.reset();
     errWrite.reset();
-    if (error) {
+    if (pid < 0) {
         result.outputText = startFailure(executablePath, error);
         return result;
     }

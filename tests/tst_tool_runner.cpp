@@ -3,6 +3,8 @@
 #include "ToolRunner.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -64,6 +66,13 @@ ProcessResult ffmpegFrame(const std::string &output) {
                    {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
                     "testsrc=size=64x48:rate=10", "-frames:v", "1", "-y", output},
                    {environmentSnapshot(), nullptr});
+}
+
+// Neither gone nor a zombie.
+bool isRunning(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    return std::getline(stat, line) && line.substr(line.rfind(')') + 1, 3) != " Z ";
 }
 
 } // namespace
@@ -363,6 +372,34 @@ private slots:
             runScript("echo \"$LOOMFIN_PROBE $(env | grep -c ^LOOMFIN_PROBE=) $HOME\" >&2", nullptr,
                       environment);
         QCOMPARE(result.outputText, QStringLiteral("given 1 ") + qEnvironmentVariable("HOME"));
+    }
+
+    // A killed application must not leave a tool running: children get
+    // SIGKILL when their parent dies.
+    void toolsDieWithTheApplication() {
+        const fs::path root = TestEnvironment::freshFolder(QStringLiteral("orphan"));
+        TestEnvironment::makeFrames(root / "frames", QStringLiteral("f"), 1, 2);
+        const fs::path pidFile = root / "ffmpeg.pid";
+        writeScript(root / "bin/ffmpeg", "echo $$ > '" + pidFile.string() + "'; exec sleep 1000");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PATH"), QString::fromStdString(root / "bin") +
+                                                       QLatin1Char(':') +
+                                                       environment.value(QStringLiteral("PATH")));
+        QProcess app;
+        app.setProcessEnvironment(environment);
+        app.start(QStringLiteral(LOOMFIN_BINARY_DIR "/bin/loomfin"),
+                  {QStringLiteral("convert"), QStringLiteral("--output"),
+                   QString::fromStdString(root / "out"), QString::fromStdString(root / "frames")});
+        pid_t tool = 0;
+        const auto stopTool = qScopeGuard([&] {
+            if (tool > 0 && isRunning(tool))
+                ::kill(tool, SIGKILL);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT((std::ifstream(pidFile) >> tool) && tool > 0, 20000);
+        QVERIFY(isRunning(tool));
+        ::kill(pid_t(app.processId()), SIGKILL);
+        QVERIFY(app.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(!isRunning(tool), 5000);
     }
 
     void rawArgumentBytesReachChild() {
