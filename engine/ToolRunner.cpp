@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -18,6 +19,7 @@
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,6 +59,9 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 // capacity; a grandchild still writing must not keep us here.
 constexpr std::size_t kMaxDrainAfterExit = 1024 * 1024;
 constexpr auto kKillGrace = std::chrono::seconds(2);
+// Without a pidfd (or a wake-up descriptor) nothing tells poll that the
+// child exited or the job was cancelled: look this often.
+constexpr int kBlindPollMs = 50;
 
 class UniqueFd {
 public:
@@ -325,61 +330,62 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     using Clock = std::chrono::steady_clock;
     JobControl *control = options.control;
     const bool attached = control && control->attachChild(pid);
-    std::optional<Clock::time_point> cancelledAt;
+    std::optional<Clock::time_point> killAt; // set once the job is cancelled
     bool killSent = false;
     if (control && !attached) {
         // Cancelled while starting: the same SIGTERM first, SIGKILL after the
         // grace period, as for a child cancelled later.
         ::kill(pid, SIGTERM);
-        cancelledAt = Clock::now();
+        killAt = Clock::now() + kKillGrace;
     }
+    // Readable once the child has exited.
+    const UniqueFd exitFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    const int wakeFd = control ? control->wakeDescriptor() : -1;
+    const bool blind = !exitFd.isOpen() || (control && wakeFd < 0);
 
     ErrorTail tail;
     const auto buffer = std::make_unique<char[]>(kReadChunk);
-    bool exited = false;
     bool statusLost = false;
-    while (!exited) {
-        pollfd fds[2];
-        nfds_t count = 0;
-        UniqueFd *owners[2];
-        for (UniqueFd *fd : {&outRead, &errRead}) {
-            if (fd->isOpen()) {
-                fds[count] = pollfd{fd->get(), POLLIN, 0};
-                owners[count++] = fd;
-            }
-        }
-        // Wake regularly to notice cancellation; poll faster once both pipes
-        // are closed, as then only the exit is left to see.
-        const int ready = ::poll(fds, count, count > 0 ? 100 : 10);
-        if (ready < 0 && errno != EINTR)
-            ::usleep(10 * 1000);
-        for (nfds_t i = 0; ready > 0 && i < count; ++i) {
-            if (fds[i].revents != 0)
-                readAvailable(*owners[i], buffer.get(), owners[i] == &errRead ? &tail : nullptr);
-        }
-
+    for (;;) {
         // Look without reaping: the pid must stay ours until JobControl lets go.
         siginfo_t info{};
-        const int waited =
-            ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
-        if (waited == 0 && info.si_pid == pid) {
-            exited = true;
-        } else if (waited < 0 && errno == ECHILD) {
-            exited = true; // reaped elsewhere (SIGCHLD ignored)
-            statusLost = true;
-        } else if (control && control->isCancelled()) {
-            // cancel() has sent SIGTERM; insist if the child ignores it.
-            const auto now = Clock::now();
-            if (!cancelledAt)
-                cancelledAt = now;
-            else if (!killSent && now - *cancelledAt >= kKillGrace) {
-                ::kill(pid, SIGKILL);
-                killSent = true;
-            }
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
+            if (info.si_pid == pid)
+                break;
+        } else if (errno == ECHILD) {
+            statusLost = true; // reaped elsewhere (SIGCHLD ignored)
+            break;
+        }
+        const auto now = Clock::now();
+        if (!killAt && control && control->isCancelled())
+            killAt = now + kKillGrace; // cancel() has sent SIGTERM
+        if (killAt && !killSent && now >= *killAt) {
+            ::kill(pid, SIGKILL);
+            killSent = true;
+        }
+
+        std::array<pollfd, 4> fds{};
+        nfds_t count = 0;
+        for (const int fd : {outRead.get(), errRead.get(), exitFd.get(), killAt ? -1 : wakeFd}) {
+            if (fd >= 0)
+                fds[count++] = pollfd{fd, POLLIN, 0};
+        }
+        int timeout = blind ? kBlindPollMs : -1;
+        if (killAt && !killSent) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*killAt - now).count();
+            timeout = timeout < 0 ? int(left) : std::min(timeout, int(left));
+        }
+        if (::poll(fds.data(), count, timeout) < 0 && errno != EINTR)
+            ::usleep(kBlindPollMs * 1000);
+        for (nfds_t i = 0; i < count; ++i) {
+            if (fds[i].revents != 0 && fds[i].fd == outRead.get())
+                readAvailable(outRead, buffer.get(), nullptr);
+            else if (fds[i].revents != 0 && fds[i].fd == errRead.get())
+                readAvailable(errRead, buffer.get(), &tail);
         }
     }
     // SIGTERM may have ended the child before the loop saw the cancellation.
-    const bool cancelled = cancelledAt || (control && control->isCancelled());
+    const bool cancelled = killAt || (control && control->isCancelled());
     if (attached)
         control->detachChild();
 
