@@ -16,8 +16,8 @@ bool isLineEnd(char c) {
     return c == '\n' || c == '\r';
 }
 
-// How many bytes of a character cut off at the end of `text` are there (0
-// when the text ends on a whole character).
+// Length of the unfinished character at the end of `text`; 0 when the text
+// ends on a whole character.
 std::size_t cutOffCharacter(std::string_view text) {
     for (std::size_t back = 1; back <= std::min<std::size_t>(3, text.size()); ++back) {
         const auto c = static_cast<unsigned char>(text[text.size() - back]);
