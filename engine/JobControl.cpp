@@ -1,6 +1,17 @@
 #include "JobControl.h"
 
 #include <csignal>
+#include <cstdint>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+JobControl::JobControl()
+    : m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+JobControl::~JobControl() {
+    if (m_wake >= 0)
+        ::close(m_wake);
+}
 
 void JobControl::cancel() {
     std::lock_guard lock(m_mutex);
@@ -8,6 +19,10 @@ void JobControl::cancel() {
     // The runner escalates to SIGKILL if the child ignores this.
     if (m_child > 0)
         ::kill(m_child, SIGTERM);
+    if (m_wake >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wake, &one, sizeof one);
+    }
 }
 
 bool JobControl::attachChild(pid_t pid) {

@@ -8,8 +8,14 @@
 // terminates the child process it is waiting on, if any.
 class JobControl {
 public:
+    JobControl();
+    ~JobControl();
+
     void cancel();
     bool isCancelled() const { return m_cancelled.load(); }
+    // Becomes readable on cancel(), so a runner waiting in poll() wakes at
+    // once; -1 if it could not be made.
+    int wakeDescriptor() const { return m_wake; }
 
     // Called by the tool runner around a child's life. Returns false (and
     // registers nothing) when the job is already cancelled.
@@ -20,4 +26,5 @@ private:
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex;
     pid_t m_child = 0;
+    int m_wake = -1;
 };

@@ -1,5 +1,6 @@
 #include "ToolRunner.h"
 
+#include "ErrorTail.h"
 #include "FileUrls.h"
 #include "JobControl.h"
 
@@ -10,17 +11,15 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <system_error>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,230 +54,14 @@ fs::path anchored(const fs::path &path) {
     return error ? path : cwd / path;
 }
 
-constexpr std::size_t kMaxLineBytes = 4096;
-constexpr std::size_t kKeptLines = 3;
 constexpr std::size_t kReadChunk = 64 * 1024;
 // What a child can have left in a pipe when it exits is bounded by the pipe's
 // capacity; a grandchild still writing must not keep us here.
 constexpr std::size_t kMaxDrainAfterExit = 1024 * 1024;
 constexpr auto kKillGrace = std::chrono::seconds(2);
-
-bool isAsciiBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-bool isLineEnd(char c) {
-    return c == '\n' || c == '\r';
-}
-
-const char *findFirstLineEnd(const char *begin, const char *end) {
-    const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', end - begin));
-    const char *limit = lf ? lf : end;
-    const auto *cr = static_cast<const char *>(std::memchr(begin, '\r', limit - begin));
-    return cr ? cr : limit;
-}
-
-// The last line end in [begin, end); there must be one.
-const char *findLastLineEnd(const char *begin, const char *end) {
-    const auto *lf = static_cast<const char *>(::memrchr(begin, '\n', end - begin));
-    const char *from = lf ? lf + 1 : begin;
-    const auto *cr = static_cast<const char *>(::memrchr(from, '\r', end - from));
-    return cr ? cr : lf;
-}
-
-// Incremental UTF-8 check: rejects overlong forms, surrogates, code points
-// above U+10FFFF and sequences cut off at the end.
-class Utf8Validator {
-public:
-    bool feed(const char *data, std::size_t size) {
-        std::size_t i = 0;
-        while (i < size && m_valid) {
-            if (m_pending == 0) {
-                // ASCII runs are the common case: skip them a word at a time.
-                std::uint64_t word;
-                while (i + sizeof word <= size) {
-                    std::memcpy(&word, data + i, sizeof word);
-                    if (word & 0x8080808080808080ULL)
-                        break;
-                    i += sizeof word;
-                }
-                while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
-                    ++i;
-                if (i == size)
-                    break;
-            }
-            step(static_cast<unsigned char>(data[i++]));
-        }
-        return m_valid;
-    }
-    bool finish() {
-        if (m_pending != 0)
-            m_valid = false;
-        return m_valid;
-    }
-    bool isValid() const { return m_valid; }
-
-private:
-    void step(unsigned char b) {
-        if (m_pending > 0) {
-            if (b < m_low || b > m_high) {
-                m_valid = false;
-                return;
-            }
-            --m_pending;
-            m_low = 0x80;
-            m_high = 0xBF;
-            return;
-        }
-        if (b < 0x80)
-            return;
-        m_low = 0x80;
-        m_high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            m_pending = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            m_pending = 2;
-            if (b == 0xE0)
-                m_low = 0xA0;
-            else if (b == 0xED)
-                m_high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            m_pending = 3;
-            if (b == 0xF0)
-                m_low = 0x90;
-            else if (b == 0xF4)
-                m_high = 0x8F;
-        } else {
-            m_valid = false;
-        }
-    }
-
-    bool m_valid = true;
-    int m_pending = 0;
-    unsigned char m_low = 0x80;
-    unsigned char m_high = 0xBF;
-};
-
-// Keeps only what a failure summary can use: the last few non-blank lines of
-// standard error, each cut to a bounded length. Memory stays constant however
-// much the child writes.
-class ErrorTail {
-public:
-    void feed(const char *data, std::size_t size) {
-        if (!m_utf8.feed(data, size))
-            return; // the text will be empty anyway
-        const char *end = data + size;
-        const char *first = findFirstLineEnd(data, end);
-        append(data, static_cast<std::size_t>(first - data));
-        if (first == end)
-            return;
-        endLine();
-        const char *last = findLastLineEnd(first, end);
-        // Of the complete lines between them only the last few non-blank ones
-        // can survive; find where they start, scanning back.
-        const char *from = last;
-        for (std::size_t found = 0; from > first && found < kKeptLines;) {
-            const char *begin = from;
-            while (!isLineEnd(begin[-1]))
-                --begin;
-            if (isNonBlank(begin, static_cast<std::size_t>(from - begin)))
-                ++found;
-            from = begin - 1;
-        }
-        for (const char *p = from + 1; p <= last;) {
-            const char *q = p;
-            while (!isLineEnd(*q))
-                ++q;
-            append(p, static_cast<std::size_t>(q - p));
-            endLine();
-            p = q + 1;
-        }
-        append(last + 1, static_cast<std::size_t>(end - last - 1));
-    }
-
-    // Returns the kept lines joined by "\n", or nothing if the stream was not
-    // valid UTF-8.
-    QString finish() {
-        endLine();
-        if (!m_utf8.finish())
-            return {};
-        std::string joined;
-        for (std::size_t i = 0; i < m_count; ++i) {
-            if (i > 0)
-                joined += '\n';
-            joined += m_kept[(m_next + kKeptLines - m_count + i) % kKeptLines];
-        }
-        return QString::fromUtf8(joined);
-    }
-
-private:
-    void append(const char *data, std::size_t size) {
-        // Leading indentation would otherwise use up the length cap.
-        if (m_line.empty() && !m_truncated) {
-            while (size > 0 && isAsciiBlank(*data)) {
-                ++data;
-                --size;
-            }
-        }
-        const std::size_t room = kMaxLineBytes - m_line.size();
-        if (size > room) {
-            size = room;
-            m_truncated = true;
-        }
-        m_line.append(data, size);
-    }
-
-    void endLine() {
-        if (m_truncated)
-            dropIncompleteCodePoint();
-        while (!m_line.empty() && isAsciiBlank(m_line.back()))
-            m_line.pop_back();
-        if (isNonBlank(m_line.data(), m_line.size())) {
-            m_kept[m_next].assign(m_line);
-            m_next = (m_next + 1) % kKeptLines;
-            if (m_count < kKeptLines)
-                ++m_count;
-        }
-        m_line.clear();
-        m_truncated = false;
-    }
-
-    void dropIncompleteCodePoint() {
-        std::size_t i = m_line.size();
-        std::size_t continuation = 0;
-        while (i > 0 && continuation < 3 &&
-               (static_cast<unsigned char>(m_line[i - 1]) & 0xC0) == 0x80) {
-            --i;
-            ++continuation;
-        }
-        if (i == 0)
-            return;
-        const auto lead = static_cast<unsigned char>(m_line[i - 1]);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (length > 1 && continuation < length - 1)
-            m_line.resize(i - 1);
-    }
-
-    static bool isNonBlank(const char *data, std::size_t size) {
-        bool onlyAscii = true;
-        for (std::size_t i = 0; i < size; ++i) {
-            if (static_cast<unsigned char>(data[i]) >= 0x80)
-                onlyAscii = false;
-            else if (!isAsciiBlank(data[i]))
-                return true;
-        }
-        // Only blanks and non-ASCII characters: let Qt decide what is white space.
-        return !onlyAscii &&
-               !QString::fromUtf8(data, static_cast<qsizetype>(size)).trimmed().isEmpty();
-    }
-
-    Utf8Validator m_utf8;
-    std::string m_line;
-    bool m_truncated = false;
-    std::array<std::string, kKeptLines> m_kept;
-    std::size_t m_next = 0;
-    std::size_t m_count = 0;
-};
+// Without a pidfd (or a wake-up descriptor) nothing tells poll that the
+// child exited or the job was cancelled: look this often.
+constexpr int kBlindPollMs = 50;
 
 class UniqueFd {
 public:
@@ -317,6 +100,68 @@ int makePipe(UniqueFd &readEnd, UniqueFd &writeEnd) {
         end->reset(moved);
     }
     return 0;
+}
+
+// fork + exec rather than posix_spawn, so the child can ask to die with us.
+// Everything is prepared before the fork; between fork and exec the child
+// makes only async-signal-safe calls. Returns the pid, or -1 with `error`.
+pid_t startChild(const char *path, char *const argv[], char *const envp[], int outFd, int errFd,
+                 int &error) {
+    // A failed exec sends its errno back through this pipe; a successful one
+    // closes it.
+    UniqueFd reportRead, reportWrite;
+    if ((error = makePipe(reportRead, reportWrite)) != 0)
+        return -1;
+    const pid_t parent = ::getpid();
+    // None of our signal handlers may run in the child before exec.
+    sigset_t all, previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const auto fail = [&reportWrite](int code) {
+            [[maybe_unused]] const ssize_t written = ::write(reportWrite.get(), &code, sizeof code);
+            ::_exit(127);
+        };
+        // The kernel kills the child when the thread that forked it ends.
+        // runTool waits for the child on that very thread, so this is the
+        // job's lifetime, and a killed application leaves no tool behind.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
+            fail(errno);
+        if (::getppid() != parent)
+            ::_exit(127); // we were orphaned before the line above
+        // No terminal input (ffmpeg would read keys from it), none of our
+        // other descriptors.
+        const int null = ::open("/dev/null", O_RDONLY);
+        if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0)
+            fail(errno);
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC); // keeps the report pipe until exec
+        // Ignored signals and the mask are inherited through exec; start clean.
+        struct sigaction byDefault = {};
+        byDefault.sa_handler = SIG_DFL;
+        for (int number = 1; number < NSIG; ++number)
+            ::sigaction(number, &byDefault, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execve(path, argv, envp);
+        fail(errno);
+    }
+    error = errno;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (pid < 0)
+        return -1;
+    reportWrite.reset();
+    int childError = 0;
+    ssize_t n;
+    while ((n = ::read(reportRead.get(), &childError, sizeof childError)) < 0 && errno == EINTR) {
+    }
+    if (n != sizeof childError)
+        return pid;
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    error = childError;
+    return -1;
 }
 
 QString startFailure(const std::string &executablePath, int error) {
@@ -359,6 +204,17 @@ void readAvailable(UniqueFd &fd, char *buffer, ErrorTail *tail, std::size_t *bud
     }
 }
 
+std::vector<char *> pointers(std::initializer_list<const std::string *> first,
+                             const std::vector<std::string> &rest) {
+    std::vector<char *> list;
+    for (const std::string *s : first)
+        list.push_back(const_cast<char *>(s->c_str()));
+    for (const std::string &s : rest)
+        list.push_back(const_cast<char *>(s.c_str()));
+    list.push_back(nullptr);
+    return list;
+}
+
 } // namespace
 
 void setApplicationToolLocations(const ToolLocations &locations) {
@@ -374,7 +230,7 @@ ToolLocations applicationToolLocations() {
 }
 
 std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
-                                            const char *pathVariable) {
+                                            const std::optional<std::string> &pathVariable) {
     std::vector<fs::path> directories;
     if (locations.resourcesFolder) {
         directories.push_back(anchored(*locations.resourcesFolder / "Tools"));
@@ -384,7 +240,7 @@ std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
     directories.emplace_back("/opt/homebrew/bin");
     directories.emplace_back("/usr/local/bin");
 
-    const std::string path = pathVariable ? pathVariable : "";
+    const std::string path = pathVariable.value_or("");
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t end = path.find(':', start);
@@ -397,40 +253,12 @@ std::vector<fs::path> toolSearchDirectories(const ToolLocations &locations,
     return directories;
 }
 
-std::vector<std::string> environmentSnapshot() {
-    std::vector<std::string> entries;
-    for (char **entry = environ; entry && *entry; ++entry)
-        entries.emplace_back(*entry);
-    return entries;
-}
-
-std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
-                                            std::string_view name) {
-    for (const std::string &entry : entries) {
-        if (entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
-            entry[name.size()] == '=')
-            return entry.substr(name.size() + 1);
-    }
-    return std::nullopt;
-}
-
-std::vector<std::string> withEnvironmentEntry(std::vector<std::string> entries,
-                                              std::string_view name, std::string_view value) {
-    std::erase_if(entries, [&](const std::string &entry) {
-        return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
-               entry[name.size()] == '=';
-    });
-    entries.push_back(std::string(name) + '=' + std::string(value));
-    return entries;
-}
-
 std::optional<std::string> locateTool(const std::string &name,
                                       const std::optional<std::string> &pathVariable) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return std::nullopt;
-    const auto directories = toolSearchDirectories(applicationToolLocations(),
-                                                   pathVariable ? pathVariable->c_str() : nullptr);
-    for (const fs::path &directory : directories) {
+    for (const fs::path &directory :
+         toolSearchDirectories(applicationToolLocations(), pathVariable)) {
         const std::string candidate = (directory / name).string();
         struct stat info {};
         // stat follows symbolic links; a folder named like the tool is no tool.
@@ -441,76 +269,60 @@ std::optional<std::string> locateTool(const std::string &name,
     return std::nullopt;
 }
 
+std::vector<std::string> environmentSnapshot() {
+    std::vector<std::string> entries;
+    for (char **entry = environ; entry && *entry; ++entry)
+        entries.emplace_back(*entry);
+    return entries;
+}
+
+std::vector<std::string> withEnvironmentEntry(std::vector<std::string> entries,
+                                              const std::string &name, const std::string &value) {
+    if (name.empty() || name.find('=') != std::string::npos)
+        return entries;
+    const std::string prefix = name + '=';
+    std::erase_if(entries,
+                  [&prefix](const std::string &entry) { return entry.starts_with(prefix); });
+    entries.push_back(prefix + value);
+    return entries;
+}
+
+std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
+                                            const std::string &name) {
+    const std::string prefix = name + '=';
+    for (const std::string &entry : entries) {
+        if (entry.starts_with(prefix))
+            return entry.substr(prefix.size());
+    }
+    return std::nullopt;
+}
+
 ProcessResult runTool(const std::string &executablePath, const std::vector<std::string> &arguments,
                       const RunOptions &options) {
     ProcessResult result;
 
     // A NUL byte cannot reach the child; never run a silently shortened command.
-    bool embeddedNul = executablePath.find('\0') != std::string::npos;
-    for (const std::string &argument : arguments)
-        embeddedNul = embeddedNul || argument.find('\0') != std::string::npos;
-    if (embeddedNul) {
+    const auto hasNul = [](const std::string &s) {
+        return s.find('\0') != std::string::npos;
+    };
+    if (hasNul(executablePath) || std::any_of(arguments.begin(), arguments.end(), hasNul) ||
+        std::any_of(options.environment.begin(), options.environment.end(), hasNul)) {
         result.outputText = startFailure(executablePath, EINVAL);
         return result;
     }
+    const std::vector<char *> argv = pointers({&executablePath}, arguments);
+    const std::vector<char *> envp = pointers({}, options.environment);
 
     UniqueFd outRead, outWrite, errRead, errWrite;
     int error = makePipe(outRead, outWrite);
     if (!error)
         error = makePipe(errRead, errWrite);
-    if (error) {
-        result.outputText = startFailure(executablePath, error);
-        return result;
-    }
-
-    std::vector<char *> argv;
-    argv.push_back(const_cast<char *>(executablePath.c_str()));
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    std::vector<std::string> environment = options.environment;
-    std::vector<char *> envp;
-    for (std::string &entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    // The child gets no terminal input (ffmpeg would read keys from it) and
-    // none of our other descriptors.
-    error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (!error)
-        error = posix_spawn_file_actions_adddup2(&actions, outWrite.get(), 1);
-    if (!error)
-        error = posix_spawn_file_actions_adddup2(&actions, errWrite.get(), 2);
-    if (!error)
-        error = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    // Signal masks and ignored signals are inherited through exec; start clean.
-    sigset_t noSignals;
-    sigset_t allSignals;
-    sigemptyset(&noSignals);
-    sigfillset(&allSignals);
-    sigdelset(&allSignals, SIGKILL);
-    sigdelset(&allSignals, SIGSTOP);
-    if (!error)
-        error = posix_spawnattr_setsigmask(&attributes, &noSignals);
-    if (!error)
-        error = posix_spawnattr_setsigdefault(&attributes, &allSignals);
-    if (!error)
-        error =
-            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    if (!error)
-        error = posix_spawn(&pid, executablePath.c_str(), &actions, &attributes, argv.data(),
-                            envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const pid_t pid = error ? -1
+                            : startChild(executablePath.c_str(), argv.data(), envp.data(),
+                                         outWrite.get(), errWrite.get(), error);
     outWrite.reset();
     errWrite.reset();
-    if (error) {
+    if (pid < 0) {
         result.outputText = startFailure(executablePath, error);
         return result;
     }
@@ -518,61 +330,62 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     using Clock = std::chrono::steady_clock;
     JobControl *control = options.control;
     const bool attached = control && control->attachChild(pid);
-    std::optional<Clock::time_point> cancelledAt;
+    std::optional<Clock::time_point> killAt; // set once the job is cancelled
     bool killSent = false;
     if (control && !attached) {
         // Cancelled while starting: the same SIGTERM first, SIGKILL after the
         // grace period, as for a child cancelled later.
         ::kill(pid, SIGTERM);
-        cancelledAt = Clock::now();
+        killAt = Clock::now() + kKillGrace;
     }
+    // Readable once the child has exited.
+    const UniqueFd exitFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    const int wakeFd = control ? control->wakeDescriptor() : -1;
+    const bool blind = !exitFd.isOpen() || (control && wakeFd < 0);
 
     ErrorTail tail;
     const auto buffer = std::make_unique<char[]>(kReadChunk);
-    bool exited = false;
     bool statusLost = false;
-    while (!exited) {
-        pollfd fds[2];
-        nfds_t count = 0;
-        UniqueFd *owners[2];
-        for (UniqueFd *fd : {&outRead, &errRead}) {
-            if (fd->isOpen()) {
-                fds[count] = pollfd{fd->get(), POLLIN, 0};
-                owners[count++] = fd;
-            }
-        }
-        // Wake regularly to notice cancellation; poll faster once both pipes
-        // are closed, as then only the exit is left to see.
-        const int ready = ::poll(fds, count, count > 0 ? 100 : 10);
-        if (ready < 0 && errno != EINTR)
-            ::usleep(10 * 1000);
-        for (nfds_t i = 0; ready > 0 && i < count; ++i) {
-            if (fds[i].revents != 0)
-                readAvailable(*owners[i], buffer.get(), owners[i] == &errRead ? &tail : nullptr);
-        }
-
+    for (;;) {
         // Look without reaping: the pid must stay ours until JobControl lets go.
         siginfo_t info{};
-        const int waited =
-            ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
-        if (waited == 0 && info.si_pid == pid) {
-            exited = true;
-        } else if (waited < 0 && errno == ECHILD) {
-            exited = true; // reaped elsewhere (SIGCHLD ignored)
-            statusLost = true;
-        } else if (control && control->isCancelled()) {
-            // cancel() has sent SIGTERM; insist if the child ignores it.
-            const auto now = Clock::now();
-            if (!cancelledAt)
-                cancelledAt = now;
-            else if (!killSent && now - *cancelledAt >= kKillGrace) {
-                ::kill(pid, SIGKILL);
-                killSent = true;
-            }
+        if (::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
+            if (info.si_pid == pid)
+                break;
+        } else if (errno == ECHILD) {
+            statusLost = true; // reaped elsewhere (SIGCHLD ignored)
+            break;
+        }
+        const auto now = Clock::now();
+        if (!killAt && control && control->isCancelled())
+            killAt = now + kKillGrace; // cancel() has sent SIGTERM
+        if (killAt && !killSent && now >= *killAt) {
+            ::kill(pid, SIGKILL);
+            killSent = true;
+        }
+
+        std::array<pollfd, 4> fds{};
+        nfds_t count = 0;
+        for (const int fd : {outRead.get(), errRead.get(), exitFd.get(), killAt ? -1 : wakeFd}) {
+            if (fd >= 0)
+                fds[count++] = pollfd{fd, POLLIN, 0};
+        }
+        int timeout = blind ? kBlindPollMs : -1;
+        if (killAt && !killSent) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*killAt - now).count();
+            timeout = timeout < 0 ? int(left) : std::min(timeout, int(left));
+        }
+        if (::poll(fds.data(), count, timeout) < 0 && errno != EINTR)
+            ::usleep(kBlindPollMs * 1000);
+        for (nfds_t i = 0; i < count; ++i) {
+            if (fds[i].revents != 0 && fds[i].fd == outRead.get())
+                readAvailable(outRead, buffer.get(), nullptr);
+            else if (fds[i].revents != 0 && fds[i].fd == errRead.get())
+                readAvailable(errRead, buffer.get(), &tail);
         }
     }
     // SIGTERM may have ended the child before the loop saw the cancellation.
-    const bool cancelled = cancelledAt || (control && control->isCancelled());
+    const bool cancelled = killAt || (control && control->isCancelled());
     if (attached)
         control->detachChild();
 

@@ -4,8 +4,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 class JobControl;
@@ -30,27 +28,28 @@ void setApplicationToolLocations(const ToolLocations &locations);
 ToolLocations applicationToolLocations();
 
 // The ordered, not de-duplicated search list. pathVariable is the value of
-// PATH, or null when it is unset.
-std::vector<std::filesystem::path> toolSearchDirectories(const ToolLocations &locations,
-                                                         const char *pathVariable);
+// PATH, or nullopt when it is unset.
+std::vector<std::filesystem::path>
+toolSearchDirectories(const ToolLocations &locations,
+                      const std::optional<std::string> &pathVariable);
 
 // First executable named `name` in toolSearchDirectories (application
-// locations, then the given PATH value; nullopt when PATH is unset).
+// locations, the given PATH).
 std::optional<std::string> locateTool(const std::string &name,
                                       const std::optional<std::string> &pathVariable);
 
-// The process environment as "NAME=value" entries. Read it on the main
-// thread, which may change it, and hand the copy to the job.
+// The process environment as "NAME=value" entries. Only the main thread may
+// change the environment, so take the copy there and hand it to the job.
 std::vector<std::string> environmentSnapshot();
-// The value of NAME in such a list, if present.
-std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
-                                            std::string_view name);
-// The list with NAME set to value (replacing any earlier entry).
+// `entries` with NAME set to `value`, replacing any entry of that name.
 std::vector<std::string> withEnvironmentEntry(std::vector<std::string> entries,
-                                              std::string_view name, std::string_view value);
+                                              const std::string &name, const std::string &value);
+// The value of NAME in `entries`, or nullopt when it is not set.
+std::optional<std::string> environmentValue(const std::vector<std::string> &entries,
+                                            const std::string &name);
 
 struct RunOptions {
-    // The child's complete environment ("NAME=value").
+    // The child's complete environment, "NAME=value" each.
     std::vector<std::string> environment;
     // When set, cancel() stops the child; the result then has a non-zero status.
     JobControl *control = nullptr;

@@ -65,9 +65,10 @@ QStringList ffmpegRead(std::vector<std::string> args, const fs::path &input) {
     args.insert(args.end(), {"-framerate", "10", "-i", input.native(), "-map", "0:v", "-f",
                              "framecrc", crc.native()});
     QFile file(QString::fromStdString(crc.native()));
-    if (runTool(locateTool("ffmpeg", environmentValue(environmentSnapshot(), "PATH"))
-                    .value_or("ffmpeg"),
-                args, {withEnvironmentEntry(environmentSnapshot(), "LC_ALL", "C"), nullptr})
+    const std::vector<std::string> environment = environmentSnapshot();
+    const std::string ffmpeg =
+        locateTool("ffmpeg", environmentValue(environment, "PATH")).value_or("ffmpeg");
+    if (runTool(ffmpeg, args, {withEnvironmentEntry(environment, "LC_ALL", "C"), nullptr})
                 .exitStatus != 0 ||
         !file.open(QIODevice::ReadOnly))
         return {};

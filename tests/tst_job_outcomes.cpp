@@ -13,6 +13,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -380,8 +381,9 @@ private slots:
         QCOMPARE(reporter.failures, QStringList{missingToolsMessage()});
     }
 
-    // A job killed outright leaves its temporary folder and partial GIF; the
-    // next job removes them, but never those of a job that is still running.
+    // A job killed outright takes its tools with it and leaves its temporary
+    // folder and partial GIF; the next job removes them, but never those of a
+    // job that is still running.
     void killedJobsAreCleanedUpLater() {
         const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("frames"));
         const fs::path out = TestEnvironment::freshFolder(QStringLiteral("out"));
@@ -413,7 +415,16 @@ private slots:
         std::ifstream pidFile(fake / "ffmpeg.pid");
         pid_t child = 0;
         pidFile >> child;
-        ::kill(child, SIGKILL); // whatever the runner did about its orphan
+        const auto running = [child] { // and not a zombie waiting for its new parent
+            std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+            std::string line;
+            return std::getline(stat, line) && line.substr(line.rfind(')') + 1, 3) != " Z ";
+        };
+        const auto stopChild = qScopeGuard([&] {
+            if (running())
+                ::kill(child, SIGKILL);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!running(), 5000);
         QCOMPARE(convert(), 0);
         QCOMPARE(entries(tmp), QStringList());
         QCOMPARE(entries(out).filter(QStringLiteral(".part")), QStringList());
