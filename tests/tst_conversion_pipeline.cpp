@@ -199,7 +199,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("one byte") << qint64(1) << "1 byte";
         QTest::newRow("bytes") << qint64(999) << "999 bytes";
-        QTest::newRow("kilobytes") << qint64(12345) << "12 KB";
+        QTest::newRow("kilobytes, rounded") << qint64(12567) << "13 KB";
         QTest::newRow("megabytes") << qint64(2100000) << "2.1 MB";
         QTest::newRow("gigabytes") << qint64(3250000000) << "3.25 GB";
     }
