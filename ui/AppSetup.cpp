@@ -1,13 +1,14 @@
 #include "AppSetup.h"
 
 #include "Appearance.h"
+#include "ConverterEngine.h"
 #include "DropRouter.h"
 #include "FileUrls.h"
 #include "SingleInstance.h"
 #include "SymbolImageProvider.h"
 #include "Theme.h"
 
-#include <QQmlEngine>
+#include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
 
@@ -32,6 +33,18 @@ void bringForward(QQuickWindow *window, const QVariantMap &platformData) {
 
 namespace AppSetup {
 
+void preferDesktopPortal() {
+    // Qt uses the portal's file chooser only inside sandboxes by itself. A
+    // desktop session gets its own chooser through the portal when Qt's portal
+    // theme plugin is installed; without it, or without a portal answering,
+    // Qt goes on with the desktop's usual theme (GTK, KDE or its own).
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME") ||
+        qEnvironmentVariableIsEmpty("XDG_CURRENT_DESKTOP") ||
+        qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
+}
+
 void prepareApplication() {
     QQuickStyle::setStyle(QStringLiteral("Fusion"));
     Appearance::instance();
@@ -43,8 +56,12 @@ void prepareEngine(QQmlEngine &engine) {
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
 }
 
-QUrl windowUrl() {
-    return QUrl(QStringLiteral("qrc:/Loomfin/LoomfinApp.qml"));
+QQuickWindow *loadWindow(QQmlApplicationEngine &qml, ConverterEngine &engine, DropRouter &router) {
+    qml.setInitialProperties({{QStringLiteral("engine"), QVariant::fromValue(&engine)},
+                              {QStringLiteral("dropRouter"), QVariant::fromValue(&router)}});
+    qml.load(QUrl(QStringLiteral("qrc:/Loomfin/LoomfinApp.qml")));
+    const auto roots = qml.rootObjects();
+    return roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());
 }
 
 QList<QUrl> urlsFromArguments(int argc, char **argv) {
@@ -65,15 +82,13 @@ QList<QUrl> urlsFromArguments(int argc, char **argv) {
     return urls;
 }
 
-void serveInstance(SingleInstance &instance, QQuickWindow *window) {
+void serveInstance(SingleInstance &instance, QQuickWindow *window, DropRouter &router) {
     QObject::connect(&instance, &SingleInstance::activateRequested, window,
                      [window](const QVariantMap &data) { bringForward(window, data); });
     QObject::connect(&instance, &SingleInstance::openRequested, window,
-                     [window](const QList<QUrl> &urls, const QVariantMap &data) {
+                     [window, &router](const QList<QUrl> &urls, const QVariantMap &data) {
                          bringForward(window, data);
-                         if (auto *router =
-                                 window->findChild<DropRouter *>(QStringLiteral("dropRouter")))
-                             router->handleDrop(urls);
+                         router.handleDrop(urls);
                      });
 }
 
