@@ -8,11 +8,16 @@
 #include "SymbolImageProvider.h"
 #include "Theme.h"
 
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
 
+#include <algorithm>
 #include <cstring>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,15 +39,28 @@ void bringForward(QQuickWindow *window, const QVariantMap &platformData) {
 namespace AppSetup {
 
 void preferDesktopPortal() {
-    // Qt uses the portal's file chooser only inside sandboxes by itself. A
-    // desktop session gets its own chooser through the portal when Qt's portal
-    // theme plugin is installed; without it, or without a portal answering,
-    // Qt goes on with the desktop's usual theme (GTK, KDE or its own).
+    // Qt picks the desktop's platform theme by itself, and with it the native
+    // file chooser where the theme has one: GNOME and its relatives through
+    // the GTK theme plugin. Elsewhere (KDE Plasma, whose Qt 6 integration
+    // Debian 12 lacks, and the rest) a running desktop portal can serve the
+    // chooser, once Qt's portal theme plugin is there. Without either Qt falls
+    // back to its own chooser.
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME") ||
-        qEnvironmentVariableIsEmpty("XDG_CURRENT_DESKTOP") ||
         qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
-    qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
+    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
+    if (desktops.isEmpty())
+        return;
+    const QString themes = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platformthemes/"_L1;
+    static const QStringList gtkDesktops{"GNOME"_L1, "X-CINNAMON"_L1, "UNITY"_L1,
+                                         "MATE"_L1,  "XFCE"_L1,       "LXDE"_L1};
+    const bool gtkDesktop = std::any_of(
+        gtkDesktops.begin(), gtkDesktops.end(),
+        [&](const QString &name) { return desktops.split(u':').contains(name); });
+    if (gtkDesktop && QFileInfo::exists(themes + "libqgtk3.so"_L1))
+        return;
+    if (QFileInfo::exists(themes + "libqxdgdesktopportal.so"_L1))
+        qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
 }
 
 void prepareApplication() {

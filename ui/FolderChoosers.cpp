@@ -6,6 +6,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QStandardPaths>
+#include <QQmlProperty>
 #include <QtQml/qqml.h>
 
 namespace {
@@ -53,14 +54,14 @@ bool FolderChoosers::isBuiltIn(QObject *dialog) const {
 void FolderChoosers::mendBuiltIn(QQuickWindow *window) const {
     if (!window)
         return;
+    QQuickItem *list = nullptr;
+    QQuickItem *lastButton = nullptr; // of the button box: Cancel
     QList<QQuickItem *> pending{window->contentItem()};
     while (!pending.isEmpty()) {
         QQuickItem *item = pending.takeLast();
         pending << item->childItems();
-        if (item->objectName() == QLatin1String("fileDialogListView")) {
-            item->setActiveFocusOnTab(true);
-            continue;
-        }
+        if (item->objectName() == QLatin1String("fileDialogListView"))
+            list = item;
         if (!item->inherits("QQuickAbstractButton"))
             continue;
         // Its Accessible attached object signals the press; the button then
@@ -68,5 +69,16 @@ void FolderChoosers::mendBuiltIn(QQuickWindow *window) const {
         if (QObject *attached = accessibleAttached(item))
             QObject::connect(attached, SIGNAL(pressAction()), item, SIGNAL(clicked()),
                              Qt::UniqueConnection);
+        QQuickItem *box = item->parentItem() ? item->parentItem()->parentItem() : nullptr;
+        for (; box && !box->inherits("QQuickDialogButtonBox"); box = box->parentItem()) {
+        }
+        if (box && (!lastButton || item->mapToScene({0, 0}).x() > lastButton->mapToScene({0, 0}).x()))
+            lastButton = item;
+    }
+    // Tab goes round the folder list and the two buttons; Shift+Tab from the
+    // list reaches the path above it.
+    if (list && lastButton) {
+        QQmlProperty tab(lastButton, QStringLiteral("KeyNavigation.tab"), qmlContext(lastButton));
+        tab.write(QVariant::fromValue(list));
     }
 }
