@@ -272,9 +272,6 @@ private slots:
             QVERIFY2(sheet.contains(i->mapRectToScene(i->boundingRect())),
                      qPrintable(control.toString()));
         }
-        // The picture of the sheet in the README.
-        if (const QString dir = qEnvironmentVariable("LOOMFIN_SCREENSHOT_DIR"); !dir.isEmpty())
-            QVERIFY(m_sheet->grabWindow().save(dir + u"/settings-long-folder.png"_s));
     }
 
     void sliderStops_data() {

@@ -54,9 +54,9 @@ void preferDesktopPortal() {
     const QString themes = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platformthemes/"_L1;
     static const QStringList gtkDesktops{"GNOME"_L1, "X-CINNAMON"_L1, "UNITY"_L1,
                                          "MATE"_L1,  "XFCE"_L1,       "LXDE"_L1};
-    const bool gtkDesktop = std::any_of(
-        gtkDesktops.begin(), gtkDesktops.end(),
-        [&](const QString &name) { return desktops.split(u':').contains(name); });
+    const bool gtkDesktop =
+        std::any_of(gtkDesktops.begin(), gtkDesktops.end(),
+                    [&](const QString &name) { return desktops.split(u':').contains(name); });
     if (gtkDesktop && QFileInfo::exists(themes + "libqgtk3.so"_L1))
         return;
     if (QFileInfo::exists(themes + "libqxdgdesktopportal.so"_L1))

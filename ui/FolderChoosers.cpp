@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaType>
+#include <QQmlProperty>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QStandardPaths>
-#include <QQmlProperty>
 #include <QtQml/qqml.h>
 
 namespace {
@@ -72,7 +72,8 @@ void FolderChoosers::mendBuiltIn(QQuickWindow *window) const {
         QQuickItem *box = item->parentItem() ? item->parentItem()->parentItem() : nullptr;
         for (; box && !box->inherits("QQuickDialogButtonBox"); box = box->parentItem()) {
         }
-        if (box && (!lastButton || item->mapToScene({0, 0}).x() > lastButton->mapToScene({0, 0}).x()))
+        if (box &&
+            (!lastButton || item->mapToScene({0, 0}).x() > lastButton->mapToScene({0, 0}).x()))
             lastButton = item;
     }
     // Tab goes round the folder list and the two buttons; Shift+Tab from the
