@@ -344,6 +344,13 @@ private slots:
         QCOMPARE(dialog->property("currentFolder").toUrl(), shots);
         QSignalSpy started(m_app.engine(), &ConverterEngine::isConvertingChanged);
         QQuickItem *cancel = buttonShown(host->contentItem(), u"Cancel"_s);
+        // Tab from the last button comes back to the folder list.
+        cancel->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(host, Qt::Key_Tab);
+        QQuickItem *focused = host->activeFocusItem();
+        while (focused && focused->objectName() != u"fileDialogListView"_s)
+            focused = focused->parentItem();
+        QVERIFY(focused);
         QVERIFY(cancel && MainWindowHarness::pressAccessibly(cancel));
         QTRY_VERIFY(!host->isVisible());
         QTest::qWait(100);

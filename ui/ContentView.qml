@@ -37,8 +37,14 @@ Item {
         property bool shown: false
         property Item body: children.length > 0 ? children[0] : null
 
+        // The height it is heading for; the body may still be growing after
+        // the strip is shown, which starts the height's animation afresh.
+        readonly property real targetHeight: shown && body ? body.height + Theme.stripSpacing : 0
+        // Both animations are over: what is shown can be used.
+        readonly property bool settled: height === targetHeight && opacity === (shown ? 1 : 0)
+
         width: parent ? parent.width : 0
-        height: shown && body ? body.height + Theme.stripSpacing : 0
+        height: targetHeight
         opacity: shown ? 1 : 0
         visible: height > 0 || opacity > 0
         clip: true

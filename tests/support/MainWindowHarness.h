@@ -97,11 +97,12 @@ public:
         return drop.isAccepted();
     }
 
-    // A strip of the window is fully on screen (its animation over), or gone.
+    // A strip of the window is fully on screen (its animations over, so a
+    // click lands inside it), or gone.
     bool strip(const char *objectName, bool shown) const {
         const QQuickItem *s = item(objectName);
         return s && s->property("shown").toBool() == shown && s->isVisible() == shown &&
-               (!shown || (s->height() > 0 && s->opacity() == 1.0));
+               s->property("settled").toBool();
     }
 
 private:
