@@ -93,7 +93,6 @@ Item {
                 rightPadding: 3
                 topPadding: 3
                 bottomPadding: 3
-                Accessible.name: text
                 Accessible.description: qsTr("Conversion settings")
                 ToolTip.text: text
                 ToolTip.visible: hovered
@@ -148,7 +147,6 @@ Item {
                 spacing: 6
 
                 ProgressBar {
-                    id: progressBar
                     objectName: "progressBar"
                     width: parent.width
                     from: 0
