@@ -29,11 +29,7 @@ QString truncatedIntegerText(double value) {
         // Out of the integer range: print the whole part without grouping.
         return QString::number(std::trunc(value), 'f', 0);
     }
-    return integerText(truncatedInteger(value));
-}
-
-QString integerText(qint64 value) {
-    return QString::number(value);
+    return QString::number(truncatedInteger(value));
 }
 
 std::optional<double> parseFloatingLiteral(const QString &text) {

@@ -14,9 +14,6 @@ qint64 truncatedInteger(double value);
 // even for a setting that is not a finite number in range.
 QString truncatedIntegerText(double value);
 
-// Plain decimal of an integer, no grouping.
-QString integerText(qint64 value);
-
 // Parses the whole text as one C-locale floating literal, as strtod would
 // (sign, decimal or hexadecimal digits, exponent, "inf", "nan"), whatever the
 // process locale. No surrounding white space, no decimal comma, nothing after.

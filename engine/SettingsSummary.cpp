@@ -2,16 +2,19 @@
 
 #include "NumberFormat.h"
 
-QString settingsSummary(double fps, double width, double maxColors, qint64 frameSkip,
-                        qint64 loopCount) {
+SettingsSummary::SettingsSummary(QObject *parent)
+    : QObject(parent) {}
+
+QString SettingsSummary::text(double fps, double width, double maxColors, qint64 frameSkip,
+                              qint64 loopCount) const {
     QString text = truncatedIntegerText(fps) + QStringLiteral(" fps · ") +
                    truncatedIntegerText(width) + QStringLiteral("px · ") +
                    truncatedIntegerText(maxColors) + QStringLiteral(" colors · ");
     if (frameSkip >= 2)
-        text += QStringLiteral("skip ") + integerText(frameSkip) + QStringLiteral("× · ");
+        text += QStringLiteral("skip ") + QString::number(frameSkip) + QStringLiteral("× · ");
     if (loopCount == 0)
         text += QStringLiteral("∞ loop");
     else
-        text += integerText(loopCount) + QStringLiteral("× loop");
+        text += QString::number(loopCount) + QStringLiteral("× loop");
     return text;
 }

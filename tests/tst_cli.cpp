@@ -223,46 +223,6 @@ private slots:
         QCOMPARE(entries(out), QStringList());
         QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList());
     }
-
-    // The window stops its job the same way when the session ends it.
-    void quittingTheWindowStopsTheJob_data() {
-        QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("Ctrl-C") << int(SIGINT);
-    }
-
-    void quittingTheWindowStopsTheJob() {
-        QFETCH(int, signalNumber);
-        const fs::path fake = TestEnvironment::freshFolder(QStringLiteral("fakebin"));
-        const fs::path started = fake / "started";
-        {
-            std::ofstream(fake / "ffmpeg")
-                << "#!/bin/sh\ntouch '" << started.string() << "'\nexec sleep 60\n";
-            fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
-        }
-        const fs::path folder = TestEnvironment::freshFolder(QStringLiteral("frames"));
-        TestEnvironment::makeFrames(folder, QStringLiteral("shot_"), 1, 4);
-        const fs::path out = TestEnvironment::freshFolder(QStringLiteral("out"));
-        {
-            QSettings store(configFile(), QSettings::IniFormat);
-            store.setValue(QStringLiteral("outputPath"),
-                           urlFromLocalPath(out).toString() + QLatin1Char('/'));
-            store.setValue(QStringLiteral("frameSkip"), 2);
-        }
-
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PATH"), str(fake) + QStringLiteral(":/usr/bin:/bin"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QProcess window;
-        window.setProcessEnvironment(env);
-        window.start(loomfin, {str(folder)});
-        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 30000);
-        QVERIFY(::kill(pid_t(window.processId()), signalNumber) == 0);
-        QVERIFY(window.waitForFinished(15000));
-        QCOMPARE(window.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(entries(out), QStringList());
-        QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -149,7 +149,8 @@ private slots:
 
         QSignalSpy revealed(m_app.find("fileRevealer"), SIGNAL(revealed(QUrl, bool)));
         m_app.click("showInFolderButton");
-        QVERIFY(revealed.wait(5000));
+        // The bus may answer while the click is still being processed.
+        QTRY_COMPARE_WITH_TIMEOUT(revealed.count(), 1, 5000);
         QDesktopServices::unsetUrlHandler(u"file"_s);
         QCOMPARE(revealed.at(0).at(1).toBool(), fileManager);
         const QList<QVariantList> shown{
@@ -168,19 +169,17 @@ private slots:
         QVERIFY(m_app.load());
         SingleInstance instance;
         QCOMPARE(instance.claim(), SingleInstance::Role::Primary);
-        AppSetup::serveInstance(instance, m_app.window());
+        AppSetup::serveInstance(instance, m_app.window(), *m_app.router());
         QSignalSpy activations(&instance, &SingleInstance::activateRequested);
-        QSignalSpy folderJobs(m_app.find("dropRouter"), SIGNAL(folderJobRequested(QUrl)));
 
         // Without paths the window is brought forward; with a folder it converts it.
         QCOMPARE(launch({}), 0);
         QTRY_COMPARE(activations.count(), 1);
+        // (An empty folder: the job fails at once, saying so.)
         const auto folder = TestEnvironment::freshFolder(u"my frames"_s);
         QCOMPARE(launch({pathOf(folder)}), 0);
-        QTRY_COMPARE(folderJobs.count(), 1);
-        QCOMPARE(localPathFromUrl(folderJobs.at(0).at(0).toUrl()), folder);
+        QTRY_VERIFY(m_app.engine()->errorMessage().startsWith(u"No image files found"_s));
         QCOMPARE(activations.count(), 1);
-        QVERIFY(m_app.engine()->isJobRunning() || !m_app.engine()->errorMessage().isEmpty());
         QVERIFY(m_app.window()->isVisible());
     }
 

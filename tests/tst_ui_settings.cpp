@@ -1,4 +1,5 @@
 #include "ConverterEngine.h"
+#include "MainWindowHarness.h"
 #include "TestEnvironment.h"
 
 #include <QAccessible>
@@ -17,8 +18,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-
-Q_IMPORT_QML_PLUGIN(LoomfinPlugin)
 
 // The settings sheet as the user meets it: the real QML over a real engine
 // whose store is a file of its own for each test.
@@ -90,16 +89,28 @@ private:
             QTest::keyClick(m_sheet.get(), c.toLatin1());
         QCOMPARE(text(u"widthField"), typed);
     }
-    // The folder chooser's confirm button is on screen: the chooser really loaded (the
-    // non-native one needs further QML modules). Walks items: popups live in the overlay.
-    bool dialogShown() const {
-        for (QList<QQuickItem *> pending = {m_sheet->contentItem()}; !pending.isEmpty();) {
+    // The folder chooser's confirm button is on screen, in the chooser's own
+    // window: it really loaded (Qt's own needs further QML modules). Walks
+    // items: popups live in the overlay.
+    QQuickItem *dialogShown() const {
+        QList<QQuickItem *> pending = {chooserWindow()->contentItem()};
+        while (!pending.isEmpty()) {
             QQuickItem *i = pending.takeLast();
-            if (i->isVisible() && i->property("text").toString() == u"Choose Output Folder"_s)
-                return true;
+            if (i->isVisible() && i->inherits("QQuickAbstractButton") &&
+                i->property("text").toString() == u"Choose Output Folder"_s)
+                return i;
             pending << i->childItems();
         }
-        return false;
+        return nullptr;
+    }
+    QQuickWindow *chooserWindow() const {
+        return m_sheet->findChild<QQuickWindow *>(u"folderChooserWindow"_s);
+    }
+    // A control's accessible value interface.
+    static QAccessibleValueInterface *accessibleValue(QQuickItem *control) {
+        QAccessible::setActive(true);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        return accessible ? accessible->valueInterface() : nullptr;
     }
 
     QQmlEngine m_qml;
@@ -137,26 +148,6 @@ private slots:
             QVERIFY(QDir().mkpath(dir) && image.save(dir + u"/settings.png"_s));
     }
 
-    void rowsShareTheColumnGrid() {
-        openSheet();
-        const auto left = [this](QStringView path, bool padded = false) {
-            QQuickItem *i = item(path);
-            return i->mapToScene({padded ? i->property("leftPadding").toReal() : 0, 0}).x() -
-                   item(u"fpsRow")->mapToScene({0, 0}).x();
-        };
-        // Slider tracks and hints start after the 90-point caption and 8 points
-        // of spacing; readouts line up, with or without a unit; fixed widths.
-        const qreal readout = left(u"fpsRow/readout"), unit = left(u"fpsRow/unit");
-        QCOMPARE((QList<qreal>{left(u"fpsRow/slider"), left(u"lossyRow/hint", true),
-                               left(u"frameSkipHint", true), left(u"loopHint", true),
-                               left(u"maxColorsRow/readout"), left(u"lossyRow/readout"),
-                               left(u"maxColorsRow/unit"), left(u"lossyRow/unit"),
-                               item(u"fpsRow/readout")->width(), item(u"fpsRow/unit")->width(),
-                               item(u"widthField")->width(), item(u"frameSkipPicker")->width(),
-                               item(u"loopLabel")->width()}),
-                 (QList<qreal>{98, 98, 98, 98, readout, readout, unit, unit, 36, 28, 54, 130, 60}));
-    }
-
     void loopStepper() {
         openSheet();
         const auto step = [this](Qt::Key key, int times) {
@@ -168,6 +159,119 @@ private slots:
         QCOMPARE(step(Qt::Key_Up, 1), u"2 2× GIF plays 2 times then stops."_s);
         QCOMPARE(step(Qt::Key_Down, 4), u"0 Forever GIF loops indefinitely."_s);
         QCOMPARE(step(Qt::Key_Up, 25), u"20 20× GIF plays 20 times then stops."_s);
+    }
+
+    // What a screen reader reads of each slider and the stepper, with
+    // defaults and with a value the control cannot reach.
+    void accessibleRanges_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QList<double>>("range"); // minimum, maximum, current
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::newRow("FPS") << u"fpsRow/slider"_s << QList<double>{6, 30, 15} << QVariantMap();
+        QTest::newRow("Max Colors")
+            << u"maxColorsRow/slider"_s << QList<double>{32, 256, 256} << QVariantMap();
+        QTest::newRow("Lossy") << u"lossyRow/slider"_s << QList<double>{0, 80, 0} << QVariantMap();
+        QTest::newRow("Loop") << u"loopStepper"_s << QList<double>{0, 20, 0} << QVariantMap();
+        QTest::newRow("Loop, stored beyond")
+            << u"loopStepper"_s << QList<double>{0, 20, 20} << QVariantMap{{u"loopCount"_s, 50}};
+    }
+    void accessibleRanges() {
+        QFETCH(QString, control);
+        QFETCH(QList<double>, range);
+        QFETCH(QVariantMap, stored);
+        openSheet(stored);
+        QAccessibleValueInterface *value = accessibleValue(item(control));
+        QVERIFY(value);
+        QCOMPARE((QList<double>{value->minimumValue().toDouble(), value->maximumValue().toDouble(),
+                                value->currentValue().toDouble()}),
+                 range);
+    }
+
+    // Assistive tools step the loop count with their own actions.
+    void loopStepperAccessibleActions() {
+        openSheet();
+        QAccessible::setActive(true);
+        QAccessibleActionInterface *actions =
+            QAccessible::queryAccessibleInterface(item(u"loopStepper"))->actionInterface();
+        QVERIFY(actions);
+        const auto step = [&](const QString &action, int times) {
+            for (int i = 0; i < times; ++i)
+                actions->doAction(action);
+            return u"%1 %2 %3"_s.arg(m_engine->loopCount())
+                .arg(stored(u"loopCount"_s).toString(), text(u"loopLabel"));
+        };
+        const QString up = QAccessibleActionInterface::increaseAction();
+        const QString down = QAccessibleActionInterface::decreaseAction();
+        QCOMPARE(step(up, 1), u"1 1 1×"_s);
+        QCOMPARE(step(up, 2), u"3 3 3×"_s);
+        QCOMPARE(step(down, 5), u"0 0 Forever"_s);
+        QCOMPARE(step(up, 25), u"20 20 20×"_s);
+    }
+
+    // The sheet's buttons, pressed as a screen reader, Return or Enter does it.
+    void pressButtons_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("way"); // 0 accessible press, else the key
+        for (const char *button : {"doneButton", "outputFolderButton"})
+            for (int way : {0, int(Qt::Key_Return), int(Qt::Key_Enter)})
+                QTest::addRow("%s %s", button,
+                              way == 0                ? "press"
+                              : way == Qt::Key_Return ? "Return"
+                                                      : "Enter")
+                    << QString::fromLatin1(button) << way;
+    }
+    void pressButtons() {
+        QFETCH(QString, button);
+        QFETCH(int, way);
+        openSheet();
+        if (way == 0) {
+            QVERIFY(MainWindowHarness::pressAccessibly(item(button)));
+        } else {
+            item(button)->forceActiveFocus(Qt::TabFocusReason);
+            QTest::keyClick(m_sheet.get(), Qt::Key(way));
+        }
+        if (button == u"doneButton") {
+            QTRY_VERIFY(!m_sheet->isVisible());
+            return;
+        }
+        QQuickItem *accept = nullptr;
+        QTRY_VERIFY((accept = dialogShown()));
+        // Chosen through assistive tools too; the chooser opened in the documents
+        // folder (the output folder does not exist yet), else home.
+        QObject *dialog = item(u"outputFolderChooser")->property("dialog").value<QObject *>();
+        QCOMPARE(dialog->property("currentFolder").toUrl(), QUrl::fromLocalFile(QDir::homePath()));
+        QVERIFY(QDir().mkpath(QDir::homePath() + u"/Renders"_s));
+        dialog->setProperty("selectedFolder",
+                            QUrl::fromLocalFile(QDir::homePath() + u"/Renders"_s));
+        QVERIFY(MainWindowHarness::pressAccessibly(accept));
+        QTRY_VERIFY(!chooserWindow()->isVisible());
+        QCOMPARE(text(u"outputFolderButton"), u"Renders"_s);
+        QVERIFY(m_sheet->isVisible());
+    }
+
+    // A folder name far too long for the row is cut in the middle; the
+    // sheet keeps its width and every control stays inside it.
+    void longOutputFolderName() {
+        const QString folder = QDir::homePath() + u'/' + QString(120, u'n');
+        openSheet({{u"outputPath"_s, QUrl::fromLocalFile(folder + u'/').toString()}});
+        QCOMPARE(m_sheet->width(), 420);
+        QQuickItem *button = item(u"outputFolderButton");
+        QCOMPARE(text(u"outputFolderButton"), QString(120, u'n'));
+        QVERIFY(
+            button->property("contentItem").value<QQuickItem *>()->property("truncated").toBool());
+        QCOMPARE(button->property("fullPath").toString(), folder);
+        QAccessible::setActive(true);
+        QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Description),
+                 folder);
+        const QRectF sheet(0, 0, m_sheet->width(), m_sheet->height());
+        for (QStringView control :
+             {u"doneButton", u"outputFolderButton", u"fpsRow/slider", u"fpsRow/readout",
+              u"widthField", u"frameSkipPicker", u"loopLabel", u"loopStepper",
+              u"maxColorsRow/readout", u"lossyRow/hint"}) {
+            QQuickItem *i = item(control);
+            QVERIFY2(sheet.contains(i->mapRectToScene(i->boundingRect())),
+                     qPrintable(control.toString()));
+        }
     }
 
     void sliderStops_data() {
@@ -324,13 +428,17 @@ private slots:
 
     void outputFolder() {
         QFETCH(bool, accept);
-        const QString before = u"file:///home/u/Renders/"_s;
+        QVERIFY(QDir().mkpath(QDir::homePath() + u"/Renders"_s));
+        const QString before = QUrl::fromLocalFile(QDir::homePath() + u"/Renders/"_s).toString();
         openSheet({{u"outputPath"_s, before}});
         const QString folder = QDir::homePath() + u"/My Renders"_s;
         QVERIFY(QDir().mkpath(folder));
         click(u"outputFolderButton");
         QTRY_VERIFY(dialogShown());
-        QObject *dialog = m_sheet->findChild<QObject *>(u"folderDialog"_s);
+        QObject *dialog = item(u"outputFolderChooser")->property("dialog").value<QObject *>();
+        // It opens in the output folder when that exists.
+        QCOMPARE(dialog->property("currentFolder").toUrl(),
+                 QUrl::fromLocalFile(QDir::homePath() + u"/Renders"_s));
         dialog->setProperty("selectedFolder", QUrl::fromLocalFile(folder));
         QVERIFY(QMetaObject::invokeMethod(dialog, accept ? "accept" : "reject"));
 
@@ -377,8 +485,8 @@ private slots:
             QTRY_VERIFY(!popup->property("visible").toBool());
             click(u"outputFolderButton");
             QTRY_VERIFY(dialogShown());
-            QTest::keyClick(m_sheet.get(), Qt::Key_Escape);
-            QTRY_VERIFY(!dialogShown());
+            QTest::keyClick(chooserWindow(), Qt::Key_Escape);
+            QTRY_VERIFY(!chooserWindow()->isVisible());
             QVERIFY(m_sheet->isVisible());
         }
         QSignalSpy dismissed(m_sheet.get(), SIGNAL(dismissed()));

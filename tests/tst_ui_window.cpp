@@ -2,7 +2,10 @@
 #include "MainWindowHarness.h"
 #include "TestEnvironment.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QSignalSpy>
 
 #include <cmath>
@@ -16,33 +19,37 @@ const QString idleHint = u"PNG · JPG · TIFF · TGA · BMP  ·  or click to bro
 const QString stage = u"Generating colour palette…"_s;
 enum Report { Stages, Completion, Failure };
 
-// The settings the footer sums up.
-struct Settings {
-    double fps, width, maxColors;
-    qint64 frameSkip, loopCount;
-    void applyTo(ConverterEngine *e) const {
-        e->setFps(fps);
-        e->setWidth(width);
-        e->setMaxColors(maxColors);
-        e->setFrameSkip(frameSkip);
-        e->setLoopCount(loopCount);
-    }
-};
-
 // A failure text wider than the window, with a line break of its own.
 const QString longError = u"Missing required tools: ffmpeg + gifsicle.\n"_s +
                           u"/a/very/long/path/without/any/spaces"_s.repeated(12);
 
-// The folder dialog really loaded: its accept button is on screen.
-bool acceptButtonShown(QQuickItem *item) {
-    const auto children = item->childItems();
-    return item->isVisible() && ((item->inherits("QQuickAbstractButton") &&
-                                  item->property("text") == u"Select PNG Folder"_s) ||
-                                 std::any_of(children.begin(), children.end(), acceptButtonShown));
-}
-} // namespace
+// The standard name of a finished GIF.
+const QString standardName = u"animation_20261206T143027.gif"_s;
 
-Q_DECLARE_METATYPE(Settings)
+// A visible button with this text under the item (a dialog's accept button).
+QQuickItem *buttonShown(QQuickItem *item, const QString &text) {
+    if (!item->isVisible())
+        return nullptr;
+    if (item->inherits("QQuickAbstractButton") && item->property("text") == text)
+        return item;
+    for (QQuickItem *child : item->childItems()) {
+        if (QQuickItem *found = buttonShown(child, text))
+            return found;
+    }
+    return nullptr;
+}
+
+// Receives what QDesktopServices would open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler(u"file"_s, this, "open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler(u"file"_s); }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+} // namespace
 
 // The main window over its own engine: what shows in each engine state,
 // the footer, the result panel's actions, the spinner and the folder chooser.
@@ -122,76 +129,167 @@ private slots:
         QCOMPARE(w->minimumSize(), w->size());
         QCOMPARE(w->maximumSize(), w->size());
     }
-    // The footer reads the engine's settings as they change.
-    void footer_data() {
-        QTest::addColumn<Settings>("settings");
-        QTest::addColumn<QString>("expected");
-        const double inf = std::numeric_limits<double>::infinity();
-        const qint64 maxInt = std::numeric_limits<qint64>::max();
-        const qint64 minInt = std::numeric_limits<qint64>::min();
-
-        QTest::newRow("defaults") << Settings{15, 600, 256, 1, 0}
-                                  << u"15 fps · 600px · 256 colors · ∞ loop"_s;
-        QTest::newRow("skip 2 shows, one loop")
-            << Settings{15, 600, 256, 2, 1} << u"15 fps · 600px · 256 colors · skip 2× · 1× loop"_s;
-        QTest::newRow("skip 0 and negative hidden")
-            << Settings{15, 600, 256, -4, 0} << u"15 fps · 600px · 256 colors · ∞ loop"_s;
-        QTest::newRow("truncated, not rounded")
-            << Settings{12.9, 640.9, 2.99, 3, 2}
-            << u"12 fps · 640px · 2 colors · skip 3× · 2× loop"_s;
-        QTest::newRow("negatives")
-            << Settings{-5.7, -0.5, 2, 1, -1} << u"-5 fps · 0px · 2 colors · -1× loop"_s;
-        QTest::newRow("not finite")
-            << Settings{inf, -inf, std::numeric_limits<double>::quiet_NaN(), 1, 0}
-            << u"∞ fps · -∞px · NaN colors · ∞ loop"_s;
-        QTest::newRow("beyond the integer range")
-            << Settings{1e300, 9.3e18, 256, maxInt, minInt}
-            << u"%1 fps · 9300000000000000000px · 256 colors · skip %2× · %3× loop"_s
-                   .arg(QString::number(1e300, 'f', 0))
-                   .arg(maxInt)
-                   .arg(minInt);
-    }
+    // The footer follows the engine's settings (its rules: tst_settings_texts).
     void footer() {
-        QFETCH(Settings, settings);
-        QFETCH(QString, expected);
-        settings.applyTo(m_app.engine());
-        QCOMPARE(m_app.text("settingsSummary"), expected);
-        Settings{15, 600, 256, 1, 0}.applyTo(m_app.engine()); // the store is shared
+        QCOMPARE(m_app.text("settingsSummary"), u"15 fps · 600px · 256 colors · ∞ loop"_s);
+        m_app.engine()->setFrameSkip(3);
+        m_app.engine()->setLoopCount(2);
+        m_app.engine()->setFps(12.9);
+        QCOMPARE(m_app.text("settingsSummary"),
+                 u"12 fps · 600px · 256 colors · skip 3× · 2× loop"_s);
+        m_app.engine()->setFrameSkip(1); // the store is shared
+        m_app.engine()->setLoopCount(0);
+        m_app.engine()->setFps(15);
     }
-    void resultPanelAndConvertAnother() {
-        const QString name = u"animation_"_s + QString(120, u'x') + u".gif"_s;
+
+    // The panel's texts: the standard name whole, a longer one cut in the
+    // middle, the completion text wrapped between words inside the panel.
+    void resultPanelTexts_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("standard") << standardName << false;
+        QTest::newRow("long") << u"animation_"_s + QString(120, u'x') + u".gif"_s << true;
+    }
+    void resultPanelTexts() {
+        QFETCH(QString, name);
+        QFETCH(bool, cut);
         report(Completion, name);
         QTRY_VERIFY(m_app.strip("resultStrip", true));
         QCOMPARE(m_app.text("resultFileName"), name);
         QCOMPARE(m_app.text("resultStatus"), u"Done — "_s + name + u" (1 KB)"_s);
-        QCOMPARE(m_app.text("showInFolderButton"), u"Show in Folder"_s);
-        QCOMPARE(m_app.text("convertAnotherButton"), u"Convert Another"_s);
-
-        // A long name is cut to one line; the completion text wraps inside the panel.
         const QQuickItem *fileName = m_app.item("resultFileName");
         QCOMPARE(fileName->property("lineCount").toInt(), 1);
-        QVERIFY(fileName->property("truncated").toBool());
-        const QQuickItem *second = m_app.item("resultStatus");
-        QVERIFY(second->property("lineCount").toInt() > 1 &&
-                !second->property("truncated").toBool());
+        QCOMPARE(fileName->property("truncated").toBool(), cut);
+        // A standard name fits the status line's width too, so that line
+        // breaks only between words.
+        const QQuickItem *status = m_app.item("resultStatus");
+        const QFontMetricsF metrics(status->property("font").value<QFont>());
+        QCOMPARE(metrics.horizontalAdvance(name) <= status->width(), !cut);
+        QVERIFY(!status->property("truncated").toBool());
         const QQuickItem *panel = m_app.item("resultView");
-        QVERIFY(
-            panel->boundingRect().contains(second->mapRectToItem(panel, second->boundingRect())));
+        for (const char *part :
+             {"resultFileName", "resultStatus", "showInFolderButton", "convertAnotherButton"}) {
+            const QQuickItem *i = m_app.item(part);
+            QVERIFY2(panel->boundingRect().contains(i->mapRectToItem(panel, i->boundingRect())),
+                     part);
+        }
+        // Both buttons alike: same height, same baseline.
+        const QQuickItem *show = m_app.item("showInFolderButton");
+        const QQuickItem *another = m_app.item("convertAnotherButton");
+        QCOMPARE(show->height(), another->height());
+        QCOMPARE(show->mapToScene({0, show->height()}).y(),
+                 another->mapToScene({0, another->height()}).y());
 
         // The second line follows the engine; the first keeps the file's name.
         m_app.engine()->setStatusMessage(u"something else"_s);
         QCOMPARE(m_app.text("resultStatus"), u"something else"_s);
         QCOMPARE(m_app.text("resultFileName"), name);
-
-        // "Convert Another" clears the result and nothing else.
-        m_app.click("convertAnotherButton");
-        const ConverterEngine *e = m_app.engine();
-        QVERIFY(e->lastOutputURL().isEmpty());
-        QCOMPARE(e->statusMessage(), QString());
-        QCOMPARE(e->progress(), 1.0);
-        QVERIFY(e->errorMessage().isNull());
-        QTRY_VERIFY(m_app.strip("resultStrip", false));
+        // Emptied by a later failure: the name alone, centred in the panel.
+        m_app.engine()->setStatusMessage(QString());
+        QVERIFY(!status->isVisible());
+        QTRY_VERIFY(qAbs(fileName->mapToItem(panel, {0, fileName->height() / 2}).y() -
+                         panel->height() / 2) <= 0.5);
     }
+
+    // Every button of the window, pressed as a screen reader, Return or
+    // Enter does it. (The sheet's buttons: tst_ui_settings.)
+    void pressButtons_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<int>("way"); // 0 accessible press, else the key
+        for (const char *button : {"settingsButton", "showInFolderButton", "convertAnotherButton"})
+            for (int way : {0, int(Qt::Key_Return), int(Qt::Key_Enter)})
+                QTest::addRow("%s %s", button,
+                              way == 0                ? "press"
+                              : way == Qt::Key_Return ? "Return"
+                                                      : "Enter")
+                    << QByteArray(button) << way;
+    }
+    void pressButtons() {
+        QFETCH(QByteArray, button);
+        QFETCH(int, way);
+        OpenedUrls opened; // no file manager on this bus: the folder opens
+        report(Completion, standardName);
+        QTRY_VERIFY(m_app.strip("resultStrip", true));
+        QQuickItem *pressed = m_app.item(button.constData());
+        if (way == 0) {
+            QVERIFY(MainWindowHarness::pressAccessibly(pressed));
+        } else {
+            pressed->forceActiveFocus(Qt::TabFocusReason);
+            QTest::keyClick(m_app.window(), Qt::Key(way));
+        }
+
+        const ConverterEngine *e = m_app.engine();
+        if (button == "settingsButton") {
+            QVERIFY(m_app.property("contentView", "showSettings").toBool());
+            QTRY_VERIFY(m_app.find<QQuickWindow>("settingsView")->isVisible());
+        } else if (button == "showInFolderButton") {
+            QTRY_COMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(u"/tmp/out"_s)});
+            QVERIFY(m_app.strip("resultStrip", true));
+        } else {
+            // "Convert Another" clears the result and nothing else.
+            QVERIFY(e->lastOutputURL().isEmpty());
+            QCOMPARE(e->statusMessage(), QString());
+            QCOMPARE(e->progress(), 1.0);
+            QVERIFY(e->errorMessage().isNull());
+            QTRY_VERIFY(m_app.strip("resultStrip", false));
+            // Focus goes on to the drop zone, which takes the next Space.
+            QVERIFY(m_app.item("dropZone")->hasActiveFocus());
+            QTest::keyClick(m_app.window(), Qt::Key_Space);
+            QTRY_VERIFY(m_app.property("folderChooser", "opened").toBool());
+            QMetaObject::invokeMethod(m_app.property("folderChooser", "dialog").value<QObject *>(),
+                                      "reject");
+        }
+    }
+
+    // What a screen reader reads of the progress strip.
+    void progressReadable() {
+        report(Stages);
+        QAccessible::setActive(true);
+        QAccessibleInterface *bar =
+            QAccessible::queryAccessibleInterface(m_app.item("progressBar"));
+        QCOMPARE(bar->role(), QAccessible::ProgressBar);
+        QCOMPARE(bar->text(QAccessible::Name), u"Conversion progress"_s);
+        QCOMPARE(bar->text(QAccessible::Description), u"20%"_s);
+    }
+
+    // A stage text of two lines breaks near its middle and leaves the
+    // picture where it was.
+    void dropZoneStages() {
+        const auto pictureAt = [this] {
+            return m_app.item("picture")->mapToScene({0, 0});
+        };
+        const QPointF idle = pictureAt();
+        report(Stages);
+        QCOMPARE(pictureAt(), idle);
+        const QString longStage = u"Using 100000 of 200000 frames (every 2nd)…"_s;
+        m_app.engine()->postStatus(longStage, 0.05);
+        QTRY_COMPARE(m_app.text("dropZoneTitle"), longStage);
+        QCOMPARE(pictureAt(), idle);
+        const QQuickItem *title = m_app.item("dropZoneTitle");
+        QVERIFY(title->property("lineCount").toInt() <= 2 &&
+                !title->property("truncated").toBool());
+        if (title->property("lineCount").toInt() == 2) {
+            const QFontMetricsF metrics(title->property("font").value<QFont>());
+            QVERIFY(title->width() < metrics.horizontalAdvance(longStage) * 0.7);
+        }
+    }
+
+    // Symbols are drawn at the size they are shown, for the screen's pixels.
+    void symbolsSharp() {
+        report(Stages);
+        report(Failure);
+        QTRY_VERIFY(m_app.strip("errorBanner", true));
+        QList<QQuickItem *> symbols;
+        for (QQuickItem *i : m_app.window()->findChildren<QQuickItem *>()) {
+            if (i->property("source").toString().startsWith(u"image://symbol/"_s) && i->isVisible())
+                symbols << i;
+        }
+        QVERIFY(symbols.size() >= 3);
+        const qreal ratio = m_app.window()->devicePixelRatio();
+        for (const QQuickItem *i : symbols)
+            QCOMPARE(i->property("sourceSize").toSize(), (i->size() * ratio).toSize());
+    }
+
     void spinnerTurnsAndRestartsFromZero() {
         QCOMPARE(spinAngle(), 0.0);
         report(Stages);
@@ -215,15 +313,49 @@ private slots:
         QVERIFY(spinAngle() < 30);
         QTRY_VERIFY(spinAngle() > 0);
     }
-    void clickOpensFolderChooser() {
-        QSignalSpy folderJobs(m_app.find("dropRouter"), SIGNAL(folderJobRequested(QUrl)));
+    // Qt's own chooser (no desktop one here) in a window big enough to use,
+    // opening in the documents folder, else home, then where it was last.
+    void folderChooser() {
+        QVERIFY(QDir().mkpath(QDir::homePath() + u"/Documents/shots"_s));
+        QAccessible::setActive(true); // a screen reader is running
         m_app.click("dropZone");
-        QObject *dialog = m_app.find("folderDialog");
-        QTRY_VERIFY(dialog->property("visible").toBool() &&
-                    acceptButtonShown(m_app.window()->contentItem()));
-        QMetaObject::invokeMethod(dialog, "reject");
-        QTRY_VERIFY(!dialog->property("visible").toBool());
-        QCOMPARE(folderJobs.count(), 0); // cancelling starts nothing
+        auto *host = chooserPart<QQuickWindow>("folderChooserWindow");
+        QObject *dialog = m_app.property("folderChooser", "dialog").value<QObject *>();
+        QQuickItem *accept = nullptr;
+        QTRY_VERIFY((accept = buttonShown(host->contentItem(), u"Select PNG Folder"_s)));
+        QVERIFY(!buttonShown(m_app.window()->contentItem(), u"Select PNG Folder"_s));
+        QCOMPARE(host->transientParent(), m_app.window());
+        QVERIFY(host->width() >= 600 && host->height() >= 420);
+        const QUrl documents = QUrl::fromLocalFile(QDir::homePath() + u"/Documents"_s);
+        QCOMPARE(dialog->property("currentFolder").toUrl(), documents);
+
+        // Chosen through assistive tools: the folder's job starts.
+        const QUrl shots = QUrl::fromLocalFile(QDir::homePath() + u"/Documents/shots"_s);
+        dialog->setProperty("currentFolder", shots);
+        dialog->setProperty("selectedFolder", shots);
+        QVERIFY(MainWindowHarness::pressAccessibly(accept));
+        QTRY_VERIFY(!host->isVisible());
+        QTRY_COMPARE(m_app.engine()->errorMessage().isEmpty(), false); // no frames there
+        // The next time it opens there, and cancelling starts nothing.
+        m_app.engine()->clearResult();
+        m_app.click("dropZone");
+        QTRY_VERIFY(host->isVisible());
+        dialog = m_app.property("folderChooser", "dialog").value<QObject *>();
+        QCOMPARE(dialog->property("currentFolder").toUrl(), shots);
+        QSignalSpy started(m_app.engine(), &ConverterEngine::isConvertingChanged);
+        QQuickItem *cancel = buttonShown(host->contentItem(), u"Cancel"_s);
+        // Tab from the last button comes back to the folder list.
+        cancel->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(host, Qt::Key_Tab);
+        QQuickItem *focused = host->activeFocusItem();
+        while (focused && focused->objectName() != u"fileDialogListView"_s)
+            focused = focused->parentItem();
+        QVERIFY(focused);
+        QVERIFY(cancel && MainWindowHarness::pressAccessibly(cancel));
+        QTRY_VERIFY(!host->isVisible());
+        QTest::qWait(100);
+        QCOMPARE(started.count(), 0);
+        QVERIFY(!m_app.engine()->isJobRunning());
     }
     void tabAndSpaceOpenFolderChooser() {
         QQuickItem *zone = m_app.item("dropZone");
@@ -231,15 +363,16 @@ private slots:
             QTest::keyClick(m_app.window(), Qt::Key_Tab);
         QVERIFY(zone->hasActiveFocus());
         QTest::keyClick(m_app.window(), Qt::Key_Space);
-        QTRY_VERIFY(m_app.property("folderDialog", "visible").toBool());
-        QMetaObject::invokeMethod(m_app.find("folderDialog"), "reject");
+        QTRY_VERIFY(m_app.property("folderChooser", "opened").toBool());
+        QMetaObject::invokeMethod(m_app.property("folderChooser", "dialog").value<QObject *>(),
+                                  "reject");
     }
     void clickWhileConvertingDoesNothing() {
         report(Stages);
         m_app.click("dropZone");
         QTest::keyClick(m_app.window(), Qt::Key_Space);
         QTest::qWait(200);
-        QVERIFY(!m_app.property("folderDialog", "visible").toBool());
+        QVERIFY(!m_app.property("folderChooser", "opened").toBool());
     }
     void settingsButtonPresentsSheet() {
         QObject *content = m_app.find("contentView");
@@ -249,7 +382,7 @@ private slots:
         QVERIFY(content->property("showSettings").toBool());
         QTRY_VERIFY(sheet->isVisible());
         QCOMPARE(sheet->transientParent(), m_app.window());
-        QCOMPARE(sheet->property("engine").value<QObject *>(), m_app.engine());
+        QCOMPARE(sheet->property("engine").value<ConverterEngine *>(), m_app.engine());
         // Closing the sheet writes false back.
         sheet->close();
         QTRY_VERIFY(!content->property("showSettings").toBool());
@@ -317,6 +450,10 @@ private:
         QCoreApplication::processEvents();
     }
     double spinAngle() const { return m_app.property("dropZone", "spinAngle").toDouble(); }
+    // The drop zone's folder chooser's dialog and window.
+    template<typename T = QObject> T *chooserPart(const char *name) const {
+        return m_app.find("folderChooser")->findChild<T *>(QLatin1String(name));
+    }
 
     MainWindowHarness m_app;
 };

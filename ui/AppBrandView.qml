@@ -17,18 +17,15 @@ Item {
         anchors.fill: parent
         active: root.compact
         sourceComponent: SVGLogoView {
-            compact: true
             resourceName: Appearance.dark ? "logo-dark" : "logo"
         }
     }
 
-    Image {
+    SymbolImage {
         objectName: "brandSymbol"
         anchors.fill: parent
         visible: !root.compact
         opacity: 0.8
-        sourceSize.width: 64 * Screen.devicePixelRatio
-        sourceSize.height: 64 * Screen.devicePixelRatio
-        source: root.compact ? "" : Theme.symbolUrl("photo", Theme.secondary)
+        symbol: root.compact ? "" : "photo"
     }
 }

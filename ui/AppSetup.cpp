@@ -1,17 +1,23 @@
 #include "AppSetup.h"
 
 #include "Appearance.h"
+#include "ConverterEngine.h"
 #include "DropRouter.h"
 #include "FileUrls.h"
 #include "SingleInstance.h"
 #include "SymbolImageProvider.h"
 #include "Theme.h"
 
-#include <QQmlEngine>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
 
+#include <algorithm>
 #include <cstring>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -32,6 +38,31 @@ void bringForward(QQuickWindow *window, const QVariantMap &platformData) {
 
 namespace AppSetup {
 
+void preferDesktopPortal() {
+    // Qt picks the desktop's platform theme by itself, and with it the native
+    // file chooser where the theme has one: GNOME and its relatives through
+    // the GTK theme plugin. Elsewhere (KDE Plasma, whose Qt 6 integration
+    // Debian 12 lacks, and the rest) a running desktop portal can serve the
+    // chooser, once Qt's portal theme plugin is there. Without either Qt falls
+    // back to its own chooser.
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME") ||
+        qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
+    if (desktops.isEmpty())
+        return;
+    const QString themes = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platformthemes/"_L1;
+    static const QStringList gtkDesktops{"GNOME"_L1, "X-CINNAMON"_L1, "UNITY"_L1,
+                                         "MATE"_L1,  "XFCE"_L1,       "LXDE"_L1};
+    const bool gtkDesktop =
+        std::any_of(gtkDesktops.begin(), gtkDesktops.end(),
+                    [&](const QString &name) { return desktops.split(u':').contains(name); });
+    if (gtkDesktop && QFileInfo::exists(themes + "libqgtk3.so"_L1))
+        return;
+    if (QFileInfo::exists(themes + "libqxdgdesktopportal.so"_L1))
+        qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal");
+}
+
 void prepareApplication() {
     QQuickStyle::setStyle(QStringLiteral("Fusion"));
     Appearance::instance();
@@ -43,8 +74,12 @@ void prepareEngine(QQmlEngine &engine) {
     engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
 }
 
-QUrl windowUrl() {
-    return QUrl(QStringLiteral("qrc:/Loomfin/LoomfinApp.qml"));
+QQuickWindow *loadWindow(QQmlApplicationEngine &qml, ConverterEngine &engine, DropRouter &router) {
+    qml.setInitialProperties({{QStringLiteral("engine"), QVariant::fromValue(&engine)},
+                              {QStringLiteral("dropRouter"), QVariant::fromValue(&router)}});
+    qml.load(QUrl(QStringLiteral("qrc:/Loomfin/LoomfinApp.qml")));
+    const auto roots = qml.rootObjects();
+    return roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());
 }
 
 QList<QUrl> urlsFromArguments(int argc, char **argv) {
@@ -65,15 +100,13 @@ QList<QUrl> urlsFromArguments(int argc, char **argv) {
     return urls;
 }
 
-void serveInstance(SingleInstance &instance, QQuickWindow *window) {
+void serveInstance(SingleInstance &instance, QQuickWindow *window, DropRouter &router) {
     QObject::connect(&instance, &SingleInstance::activateRequested, window,
                      [window](const QVariantMap &data) { bringForward(window, data); });
     QObject::connect(&instance, &SingleInstance::openRequested, window,
-                     [window](const QList<QUrl> &urls, const QVariantMap &data) {
+                     [window, &router](const QList<QUrl> &urls, const QVariantMap &data) {
                          bringForward(window, data);
-                         if (auto *router =
-                                 window->findChild<DropRouter *>(QStringLiteral("dropRouter")))
-                             router->handleDrop(urls);
+                         router.handleDrop(urls);
                      });
 }
 

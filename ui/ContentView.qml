@@ -7,7 +7,8 @@ import Loomfin
 Item {
     id: root
 
-    readonly property QtObject engine: converterEngine
+    required property ConverterEngine engine
+    required property DropRouter dropRouter
     property bool isDragOver: false
     property bool showSettings: false
 
@@ -18,11 +19,16 @@ Item {
     implicitWidth: 480
     implicitHeight: column.height
 
-    ConverterEngine {
-        id: converterEngine
-        objectName: "engine"
-        onErrorMessageChanged: if (errorMessage !== "") root.shownError = errorMessage
-        onLastOutputURLChanged: if (lastOutputURL.toString() !== "") root.shownOutputURL = lastOutputURL
+    Connections {
+        target: root.engine
+        function onErrorMessageChanged() {
+            if (root.engine.errorMessage !== "")
+                root.shownError = root.engine.errorMessage;
+        }
+        function onLastOutputURLChanged() {
+            if (String(root.engine.lastOutputURL) !== "")
+                root.shownOutputURL = root.engine.lastOutputURL;
+        }
     }
 
     // A strip that fades in and out while the window's height follows it.
@@ -31,8 +37,14 @@ Item {
         property bool shown: false
         property Item body: children.length > 0 ? children[0] : null
 
+        // The height it is heading for; the body may still be growing after
+        // the strip is shown, which starts the height's animation afresh.
+        readonly property real targetHeight: shown && body ? body.height + Theme.stripSpacing : 0
+        // Both animations are over: what is shown can be used.
+        readonly property bool settled: height === targetHeight && opacity === (shown ? 1 : 0)
+
         width: parent ? parent.width : 0
-        height: shown && body ? body.height + 12 : 0
+        height: targetHeight
         opacity: shown ? 1 : 0
         visible: height > 0 || opacity > 0
         clip: true
@@ -66,37 +78,41 @@ Item {
                 id: brand
                 compact: true
                 anchors.left: parent.left
-                anchors.leftMargin: 20
+                anchors.leftMargin: Theme.margin
                 anchors.verticalCenter: parent.verticalCenter
             }
 
-            AbstractButton {
+            PushButton {
                 id: settingsButton
                 objectName: "settingsButton"
                 anchors.right: parent.right
-                anchors.rightMargin: 20
+                anchors.rightMargin: Theme.margin
                 anchors.verticalCenter: parent.verticalCenter
-                implicitWidth: 24
-                implicitHeight: 24
-                focusPolicy: Qt.StrongFocus
-                Accessible.name: qsTr("Settings")
+                text: qsTr("Settings")
+                leftPadding: 3
+                rightPadding: 3
+                topPadding: 3
+                bottomPadding: 3
                 Accessible.description: qsTr("Conversion settings")
+                ToolTip.text: text
+                ToolTip.visible: hovered
+                ToolTip.delay: 600
                 onClicked: root.showSettings = !root.showSettings
 
-                contentItem: Image {
-                    source: Theme.symbolUrl("gearshape", settingsButton.down ? Theme.primary
-                                                                              : Theme.secondary)
-                    sourceSize.width: 18 * Screen.devicePixelRatio
-                    sourceSize.height: 18 * Screen.devicePixelRatio
-                    width: 18
-                    height: 18
-                    fillMode: Image.PreserveAspectFit
+                contentItem: Item {
+                    implicitWidth: 18
+                    implicitHeight: 18
+                    SymbolImage {
+                        anchors.centerIn: parent
+                        width: 18
+                        height: 18
+                        symbol: "gearshape"
+                        tint: settingsButton.down ? Theme.primary : Theme.secondary
+                    }
                 }
-                background: Rectangle {
-                    radius: 6
-                    color: "transparent"
-                    border.width: settingsButton.visualFocus ? 2 : 0
-                    border.color: Theme.accent
+                background: Item {
+                    implicitWidth: 24
+                    implicitHeight: 24
                 }
             }
         }
@@ -105,15 +121,16 @@ Item {
 
         Item {
             width: parent.width
-            height: dropZone.height + 40
+            height: dropZone.height + 2 * Theme.margin
 
             DropZoneView {
                 id: dropZone
                 objectName: "dropZone"
-                x: 20
-                y: 20
-                width: parent.width - 40
+                x: Theme.margin
+                y: Theme.margin
+                width: parent.width - 2 * Theme.margin
                 engine: root.engine
+                router: root.dropRouter
                 isDragOver: root.isDragOver
                 onIsDragOverChanged: root.isDragOver = isDragOver
             }
@@ -125,8 +142,8 @@ Item {
             shown: root.engine.isConverting
 
             Column {
-                x: 20
-                width: parent.width - 40
+                x: Theme.margin
+                width: parent.width - 2 * Theme.margin
                 spacing: 6
 
                 ProgressBar {
@@ -136,6 +153,10 @@ Item {
                     to: 1
                     value: root.engine.progress
                     palette.highlight: Theme.accent
+                    // Qt 6.4 gives a progress bar no accessible value: the
+                    // fraction is read out as its description.
+                    Accessible.name: qsTr("Conversion progress")
+                    Accessible.description: qsTr("%1%").arg(Math.round(value * 100))
                 }
                 Label {
                     objectName: "progressText"
@@ -155,21 +176,20 @@ Item {
             shown: root.engine.errorMessage !== ""
 
             Rectangle {
-                x: 20
-                width: parent.width - 40
+                x: Theme.margin
+                width: parent.width - 2 * Theme.margin
                 height: Math.max(errorIcon.height, errorText.height) + 20
                 radius: 8
                 color: Theme.withAlpha(Theme.red, 0.08)
 
-                Image {
+                SymbolImage {
                     id: errorIcon
                     x: 10
                     anchors.verticalCenter: parent.verticalCenter
                     width: 14
                     height: 14
-                    sourceSize.width: 14 * Screen.devicePixelRatio
-                    sourceSize.height: 14 * Screen.devicePixelRatio
-                    source: Theme.symbolUrl("exclamationmark.triangle.fill", Theme.red)
+                    symbol: "exclamationmark.triangle.fill"
+                    tint: Theme.red
                 }
                 Label {
                     id: errorText
@@ -188,14 +208,16 @@ Item {
         Strip {
             id: resultStrip
             objectName: "resultStrip"
-            shown: root.engine.lastOutputURL.toString() !== "" && !root.engine.isConverting
+            shown: String(root.engine.lastOutputURL) !== "" && !root.engine.isConverting
 
             ResultView {
                 objectName: "resultView"
-                x: 20
-                width: parent.width - 40
+                x: Theme.margin
+                width: parent.width - 2 * Theme.margin
                 outputURL: root.shownOutputURL
                 engine: root.engine
+                // The button that had focus is going away with the panel.
+                onCleared: dropZone.forceActiveFocus(Qt.OtherFocusReason)
             }
         }
 
@@ -210,19 +232,18 @@ Item {
                 id: summary
                 objectName: "settingsSummary"
                 anchors.right: parent.right
-                anchors.rightMargin: 20
+                anchors.rightMargin: Theme.margin
                 anchors.verticalCenter: parent.verticalCenter
-                width: Math.min(implicitWidth, parent.width - 40)
+                width: Math.min(implicitWidth, parent.width - 2 * Theme.margin)
                 horizontalAlignment: Text.AlignRight
                 elide: Text.ElideLeft
                 font.pixelSize: Theme.caption2Size
                 color: Theme.secondaryLabel
-                // Listed so the line follows every setting it shows.
-                text: {
-                    const e = root.engine
-                    void [e.fps, e.width, e.maxColors, e.frameSkip, e.loopCount]
-                    return WindowTexts.settingsSummary(e)
-                }
+                // The 64-bit counts read as numbers (Qt 6.4's qmllint knows no qint64).
+                readonly property real frameSkip: root.engine.frameSkip // qmllint disable type
+                readonly property real loopCount: root.engine.loopCount // qmllint disable type
+                text: SettingsSummary.text(root.engine.fps, root.engine.width,
+                                           root.engine.maxColors, frameSkip, loopCount)
             }
         }
     }

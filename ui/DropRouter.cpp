@@ -3,15 +3,9 @@
 #include "ConverterEngine.h"
 #include "DropRouting.h"
 
-DropRouter::DropRouter(QObject *parent)
-    : QObject(parent) {}
-
-void DropRouter::setEngine(ConverterEngine *engine) {
-    if (m_engine == engine)
-        return;
-    m_engine = engine;
-    emit engineChanged();
-}
+DropRouter::DropRouter(ConverterEngine &engine, QObject *parent)
+    : QObject(parent)
+    , m_engine(engine) {}
 
 bool DropRouter::handleDrop(const QList<QUrl> &items) {
     if (items.isEmpty())
@@ -26,14 +20,10 @@ bool DropRouter::handleDrop(const QList<QUrl> &items) {
     case DropRoute::Kind::Nothing:
         break;
     case DropRoute::Kind::Folder:
-        emit folderJobRequested(route.folder);
-        if (m_engine)
-            m_engine->startFolderJob(route.folder);
+        m_engine.startFolderJob(route.folder);
         break;
     case DropRoute::Kind::Files:
-        emit filesJobRequested(route.files);
-        if (m_engine)
-            m_engine->startFilesJob(route.files);
+        m_engine.startFilesJob(route.files);
         break;
     }
     return true;

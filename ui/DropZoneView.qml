@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import QtQuick.Shapes
 import Loomfin
 
@@ -9,13 +8,16 @@ import Loomfin
 Item {
     id: root
 
-    property QtObject engine
+    required property ConverterEngine engine
+    required property DropRouter router
     property bool isDragOver: false
     property real spinAngle: 0
 
-    readonly property bool converting: engine !== null && engine.isConverting
+    readonly property bool converting: engine.isConverting
     readonly property string idleTitle: qsTr("Drop image sequence folder here")
     readonly property string idleHint: qsTr("PNG · JPG · TIFF · TGA · BMP  ·  or click to browse")
+    // The folder last chosen here, where the chooser opens next time.
+    property url lastChosenFolder
 
     implicitHeight: 220
     height: 220
@@ -27,26 +29,25 @@ Item {
     Accessible.description: converting ? "" : idleHint
     Accessible.onPressAction: chooseFolder()
 
-    Keys.onPressed: (event) => {
+    Keys.onPressed: event => {
         if (event.key === Qt.Key_Space || event.key === Qt.Key_Return
                 || event.key === Qt.Key_Enter) {
-            chooseFolder()
-            event.accepted = true
+            chooseFolder();
+            event.accepted = true;
         }
     }
 
     function chooseFolder() {
-        if (!enabled || engine === null)
-            return
-        folderDialog.open()
+        if (enabled)
+            chooser.open();
     }
 
     // Starts the spin from 0 for every job and puts the arrow back when it ends.
     function updateSpin() {
-        spin.stop()
-        spinAngle = 0
+        spin.stop();
+        spinAngle = 0;
         if (converting)
-            spin.start()
+            spin.start();
     }
     onConvertingChanged: updateSpin()
     Component.onCompleted: updateSpin()
@@ -63,19 +64,16 @@ Item {
         easing.type: Easing.Linear
     }
 
-    DropRouter {
-        id: router
-        objectName: "dropRouter"
-        engine: root.engine
-    }
-
-    FolderDialog {
-        id: folderDialog
-        objectName: "folderDialog"
+    FolderChooser {
+        id: chooser
+        objectName: "folderChooser"
         acceptLabel: qsTr("Select PNG Folder")
-        onAccepted: {
-            if (selectedFolder.toString() !== "" && root.engine !== null)
-                root.engine.startFolderJob(selectedFolder)
+        preferredFolder: root.lastChosenFolder
+        onChosen: folder => {
+            if (String(folder) === "")
+                return;
+            root.lastChosenFolder = folder;
+            root.engine.startFolderJob(folder);
         }
     }
 
@@ -124,22 +122,26 @@ Item {
         }
     }
 
-    // Keyboard focus ring.
-    Rectangle {
-        anchors.fill: parent
-        anchors.margins: -3
-        radius: 19
-        color: "transparent"
-        border.width: 2
-        border.color: Theme.accent
+    FocusRing {
+        cornerRadius: 16
         visible: root.activeFocus
     }
 
+    // Placed for a one-line title, so the picture stays where it is when a
+    // stage text takes two lines: the second line grows downwards.
     Column {
         id: content
-        anchors.centerIn: parent
-        width: parent.width - 80
+        x: 40
+        y: Math.round((root.height - picture.height - titleLine.lineHeight - hint.height
+                       - 2 * spacing) / 2)
+        width: root.width - 80
         spacing: 12
+
+        FontMetrics {
+            id: titleLine
+            font: title.font
+            readonly property real lineHeight: Math.ceil(titleLine.lineSpacing)
+        }
 
         Item {
             id: picture
@@ -148,16 +150,15 @@ Item {
             height: 52
             anchors.horizontalCenter: parent.horizontalCenter
 
-            Image {
+            SymbolImage {
                 id: spinner
                 objectName: "spinner"
                 anchors.centerIn: parent
                 width: 48
                 height: 48
                 visible: root.converting
-                sourceSize.width: 48 * Screen.devicePixelRatio
-                sourceSize.height: 48 * Screen.devicePixelRatio
-                source: Theme.symbolUrl("arrow.2.circlepath", Theme.accent)
+                symbol: "arrow.2.circlepath"
+                tint: Theme.accent
                 rotation: root.spinAngle
                 smooth: true
                 antialiasing: true
@@ -172,10 +173,20 @@ Item {
             }
         }
 
+        // Breaks a two-line title near its middle rather than leaving a word
+        // alone on the second line.
+        TextMetrics {
+            id: oneLine
+            font: title.font
+            text: title.text
+        }
+
         Label {
             id: title
             objectName: "dropZoneTitle"
-            width: parent.width
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: oneLine.advanceWidth <= content.width
+                   ? content.width : Math.min(content.width, Math.ceil(oneLine.advanceWidth * 0.56))
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             maximumLineCount: 2
@@ -187,6 +198,7 @@ Item {
         }
 
         Label {
+            id: hint
             objectName: "dropZoneHint"
             width: parent.width
             horizontalAlignment: Text.AlignHCenter
@@ -209,21 +221,21 @@ Item {
         anchors.fill: parent
         keys: ["text/uri-list"]
 
-        onEntered: (drag) => {
+        onEntered: drag => {
             if (!drag.hasUrls) {
-                drag.accepted = false
-                return
+                drag.accepted = false;
+                return;
             }
-            drag.acceptProposedAction()
-            root.isDragOver = true
+            drag.acceptProposedAction();
+            root.isDragOver = true;
         }
         onExited: root.isDragOver = false
-        onDropped: (drop) => {
-            root.isDragOver = false
-            if (router.handleDrop(drop.urls))
-                drop.acceptProposedAction()
+        onDropped: drop => {
+            root.isDragOver = false;
+            if (root.router.handleDrop(drop.urls))
+                drop.acceptProposedAction();
             else
-                drop.accepted = false
+                drop.accepted = false;
         }
     }
 }

@@ -3,9 +3,9 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Loomfin
 
-// A captioned slider with a printf-style readout, a unit and an optional
-// hint line. Shows `value` as given; only the user's moves are reported,
-// through `edited`, and the owner writes them back into `value`.
+// A captioned slider with its readout, a unit and an optional hint line.
+// Shows `value` as given; only the user's moves are reported, through
+// `edited`, and the owner writes them back into `value`.
 ColumnLayout {
     id: row
 
@@ -14,7 +14,6 @@ ColumnLayout {
     property real from: 0
     property real to: 1
     property real stepSize: 1
-    property string format: "%.0f"
     property string unit
     property string hint
 
@@ -23,18 +22,15 @@ ColumnLayout {
     // The slider itself, for keyboard access and tests.
     readonly property alias slider: slider
 
-    spacing: 12
+    spacing: Theme.sectionRowSpacing
     Layout.fillWidth: true
 
     RowLayout {
-        spacing: 8
+        spacing: Theme.rowSpacing
         Layout.fillWidth: true
 
-        Label {
+        RowCaption {
             text: row.label
-            elide: Text.ElideRight
-            Layout.preferredWidth: 90
-            Layout.maximumWidth: 90
         }
 
         Slider {
@@ -45,6 +41,9 @@ ColumnLayout {
             // slider's own clamping of an out-of-range value is not written back.
             property bool syncing: false
             property bool ready: false
+            // Assistive tools read the range under these names only.
+            readonly property real minimumValue: from
+            readonly property real maximumValue: to
 
             function sync() {
                 syncing = true;
@@ -73,30 +72,37 @@ ColumnLayout {
                 sync();
                 ready = true;
             }
+
+            // Around the handle, where the eye looks for the focus.
+            FocusRing {
+                parent: slider.handle
+                cornerRadius: parent ? parent.width / 2 : 0
+                visible: slider.visualFocus
+            }
         }
 
         // Readout block: value and unit in fixed columns so rows line up.
         Item {
             implicitHeight: readout.implicitHeight
-            Layout.preferredWidth: 82
-            Layout.maximumWidth: 82
+            Layout.preferredWidth: Theme.readoutWidth
+            Layout.maximumWidth: Theme.readoutWidth
 
             Row {
                 id: readout
-                spacing: 4
+                spacing: Theme.readoutSpacing
                 anchors.centerIn: parent
 
                 Label {
                     objectName: "readout"
-                    width: 36
-                    text: SettingsTexts.readout(row.format, row.value)
+                    width: Theme.readoutValueWidth
+                    text: SettingsTexts.readout(row.value)
                     horizontalAlignment: Text.AlignRight
                     font.pixelSize: Theme.captionSize
                     color: Theme.secondary
                 }
                 Label {
                     objectName: "unit"
-                    width: 28
+                    width: Theme.unitWidth
                     // Two spaces keep rows without a unit aligned with the others.
                     text: row.unit.length > 0 ? row.unit : "  "
                     font.pixelSize: Theme.captionSize
@@ -106,15 +112,10 @@ ColumnLayout {
         }
     }
 
-    Label {
+    HintLabel {
         objectName: "hint"
         visible: row.hint.length > 0
         text: row.hint
-        wrapMode: Text.WordWrap
-        leftPadding: 98
-        font.pixelSize: Theme.caption2Size
-        color: Theme.secondaryLabel
-        Layout.fillWidth: true
     }
 
     onValueChanged: slider.sync()

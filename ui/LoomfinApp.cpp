@@ -2,6 +2,7 @@
 #include "AppSetup.h"
 #include "ApplicationInfo.h"
 #include "ConvertCommand.h"
+#include "ConverterEngine.h"
 #include "DropRouter.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
@@ -22,6 +23,7 @@ int main(int argc, char **argv) {
     if (argc > 1 && std::strcmp(argv[1], "convert") == 0)
         return runConvertCommand(argc, argv);
 
+    AppSetup::preferDesktopPortal();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(ApplicationInfo::name());
     QGuiApplication::setApplicationDisplayName(ApplicationInfo::name());
@@ -47,22 +49,21 @@ int main(int argc, char **argv) {
         QIcon::fromTheme(ApplicationInfo::id(), QIcon(QString::fromStdString(icon.string()))));
 
     AppSetup::prepareApplication();
-    QQmlApplicationEngine engine;
-    AppSetup::prepareEngine(engine);
-    engine.load(AppSetup::windowUrl());
-    if (engine.rootObjects().isEmpty())
-        return 1;
-    auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+    // Outlive the window, which shows them.
+    ConverterEngine engine;
+    DropRouter router(engine);
+    QQmlApplicationEngine qml;
+    AppSetup::prepareEngine(qml);
+    QQuickWindow *window = AppSetup::loadWindow(qml, engine, router);
     if (!window)
         return 1;
 
-    AppSetup::serveInstance(instance, window);
-    if (!urls.isEmpty()) {
-        if (auto *router = window->findChild<DropRouter *>(QStringLiteral("dropRouter")))
-            router->handleDrop(urls);
-    }
-    // SIGTERM or Ctrl-C close the window like the user would: the engine is
-    // destroyed with it, which stops a running job and removes its files.
+    AppSetup::serveInstance(instance, window, router);
+    if (!urls.isEmpty())
+        router.handleDrop(urls);
+    // SIGTERM or Ctrl-C end the program like closing the window would: the
+    // engine is destroyed on the way out, which stops a running job and
+    // removes its files.
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::received, &app, &QCoreApplication::quit);
 

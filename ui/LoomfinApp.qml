@@ -7,13 +7,14 @@ ApplicationWindow {
     id: window
     objectName: "mainWindow"
 
-    title: Qt.application.displayName
+    title: Qt.application.name
     width: 480
     minimumWidth: 480
     maximumWidth: 480
     visible: true
 
-    property alias contentView: content
+    required property ConverterEngine engine
+    required property DropRouter dropRouter
 
     // The content animates its own height; the window follows it. Limits and
     // size are set in an order that never leaves the size outside them.
@@ -33,6 +34,8 @@ ApplicationWindow {
     ContentView {
         id: content
         objectName: "contentView"
+        engine: window.engine
+        dropRouter: window.dropRouter
         width: window.width
         onImplicitHeightChanged: window.fitHeight()
     }

@@ -7,10 +7,15 @@ import Loomfin
 Rectangle {
     id: root
 
-    property url outputURL
-    property QtObject engine
+    required property url outputURL
+    required property ConverterEngine engine
 
-    implicitHeight: Math.max(icon.height, texts.height, buttons.height) + 24
+    // "Convert Another" has forgotten the result.
+    signal cleared
+
+    // Paddings and gaps a little tighter than elsewhere: a standard file name
+    // ("animation_20261206T143027.gif") fits the row whole.
+    implicitHeight: Math.max(icon.height, texts.height, buttons.height) + 20
     height: implicitHeight
     radius: 10
     color: Theme.withAlpha(Theme.green, 0.07)
@@ -20,23 +25,22 @@ Rectangle {
         objectName: "fileRevealer"
     }
 
-    Image {
+    SymbolImage {
         id: icon
-        x: 12
+        x: 10
         anchors.verticalCenter: parent.verticalCenter
         width: Theme.title2Size
         height: Theme.title2Size
-        sourceSize.width: width * Screen.devicePixelRatio
-        sourceSize.height: height * Screen.devicePixelRatio
-        source: Theme.symbolUrl("checkmark.circle.fill", Theme.green)
+        symbol: "checkmark.circle.fill"
+        tint: Theme.green
     }
 
     Column {
         id: texts
         anchors.left: icon.right
-        anchors.leftMargin: 12
+        anchors.leftMargin: 6
         anchors.right: buttons.left
-        anchors.rightMargin: 12
+        anchors.rightMargin: 8
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
 
@@ -44,67 +48,44 @@ Rectangle {
             objectName: "resultFileName"
             width: parent.width
             text: WindowTexts.fileName(root.outputURL)
-            font.pixelSize: Theme.captionSize
+            font.pixelSize: Theme.caption2Size
             font.weight: Font.Medium
             maximumLineCount: 1
             elide: Text.ElideMiddle
         }
+        // Breaks between words; only a name too long for the line breaks inside.
+        // Not there while empty, so the name stays centred.
         Label {
             objectName: "resultStatus"
             width: parent.width
-            text: root.engine ? root.engine.statusMessage : ""
+            visible: text !== ""
+            text: root.engine.statusMessage
             font.pixelSize: Theme.caption2Size
             color: Theme.secondary
-            wrapMode: Text.Wrap
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         }
-    }
-
-    // Buttons at the small control size.
-    component SmallButton: Button {
-        font.pixelSize: Theme.captionSize
-        topPadding: 4
-        bottomPadding: 4
-        leftPadding: 9
-        rightPadding: 9
     }
 
     Row {
         id: buttons
         anchors.right: parent.right
-        anchors.rightMargin: 12
+        anchors.rightMargin: 10
         anchors.verticalCenter: parent.verticalCenter
-        spacing: 12
+        spacing: 4
 
-        SmallButton {
+        PushButton {
             objectName: "showInFolderButton"
+            small: true
             text: qsTr("Show in Folder")
             onClicked: revealer.reveal(root.outputURL)
         }
-        SmallButton {
-            id: convertAnother
+        AccentButton {
             objectName: "convertAnotherButton"
+            small: true
             text: qsTr("Convert Another")
-            highlighted: true
             onClicked: {
-                if (root.engine !== null)
-                    root.engine.clearResult()
-            }
-            // Filled with the accent colour, as the one prominent action.
-            contentItem: Text {
-                text: convertAnother.text
-                font: convertAnother.font
-                color: convertAnother.palette.highlightedText
-                horizontalAlignment: Text.AlignHCenter
-                verticalAlignment: Text.AlignVCenter
-            }
-            background: Rectangle {
-                implicitHeight: 22
-                radius: 4
-                color: convertAnother.down ? Qt.darker(Theme.accent, 1.2)
-                                           : convertAnother.hovered ? Qt.lighter(Theme.accent, 1.08)
-                                                                    : Theme.accent
-                border.width: convertAnother.visualFocus ? 2 : 0
-                border.color: Qt.darker(Theme.accent, 1.5)
+                root.engine.clearResult();
+                root.cleared();
             }
         }
     }

@@ -7,7 +7,6 @@ import Loomfin
 Item {
     id: root
 
-    property bool compact: true
     property string resourceName
 
     Image {

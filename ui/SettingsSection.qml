@@ -9,7 +9,7 @@ ColumnLayout {
 
     property string title
 
-    spacing: 12
+    spacing: Theme.sectionRowSpacing
     Layout.fillWidth: true
 
     Label {

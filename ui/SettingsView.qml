@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import QtQuick.Layouts
 import Loomfin
 
@@ -10,7 +9,10 @@ import Loomfin
 Window {
     id: sheet
 
-    property ConverterEngine engine
+    required property ConverterEngine engine
+    // The engine's 64-bit counts as numbers (Qt 6.4's qmllint knows no qint64).
+    readonly property real frameSkip: engine.frameSkip // qmllint disable type
+    readonly property real loopCount: engine.loopCount // qmllint disable type
 
     // Emitted each time the sheet closes, however it was closed.
     signal dismissed
@@ -58,13 +60,14 @@ Window {
         onActivated: sheet.dismiss()
     }
 
-    FolderDialog {
-        id: folderDialog
-        objectName: "folderDialog"
+    FolderChooser {
+        id: folderChooser
+        objectName: "outputFolderChooser"
         acceptLabel: qsTr("Choose Output Folder")
-        onAccepted: {
-            const path = SettingsTexts.outputPathForFolder(selectedFolder);
-            if (path.length > 0 && sheet.engine)
+        preferredFolder: sheet.engine.outputFolderURL
+        onChosen: folder => {
+            const path = SettingsTexts.outputPathForFolder(folder);
+            if (path.length > 0)
                 sheet.engine.outputPath = path;
         }
     }
@@ -76,7 +79,7 @@ Window {
 
         RowLayout {
             Layout.fillWidth: true
-            Layout.margins: 20
+            Layout.margins: Theme.margin
 
             Label {
                 text: qsTr("Settings")
@@ -86,32 +89,10 @@ Window {
             Item {
                 Layout.fillWidth: true
             }
-            Button {
-                id: doneButton
+            AccentButton {
                 objectName: "doneButton"
                 text: qsTr("Done")
-                highlighted: true
-                Accessible.name: text
                 onClicked: sheet.dismiss()
-
-                // Filled with the accent colour: the sheet's one prominent action.
-                contentItem: Text {
-                    text: doneButton.text
-                    font: doneButton.font
-                    color: doneButton.palette.highlightedText
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                }
-                background: Rectangle {
-                    implicitWidth: 64
-                    implicitHeight: 24
-                    radius: 4
-                    color: doneButton.down ? Qt.darker(Theme.accent, 1.2)
-                                           : doneButton.hovered ? Qt.lighter(Theme.accent, 1.08)
-                                                                : Theme.accent
-                    border.width: doneButton.visualFocus ? 2 : 0
-                    border.color: Qt.darker(Theme.accent, 1.5)
-                }
             }
         }
 
@@ -122,31 +103,39 @@ Window {
         }
 
         ColumnLayout {
-            spacing: 24
+            spacing: Theme.sectionSpacing
             Layout.fillWidth: true
-            Layout.margins: 20
+            Layout.margins: Theme.margin
 
             SettingsSection {
                 title: qsTr("Output")
 
                 RowLayout {
+                    id: outputRow
+                    spacing: Theme.rowSpacing
                     Layout.fillWidth: true
 
-                    Label {
+                    RowCaption {
                         text: qsTr("Output Folder")
-                        Layout.preferredWidth: 90
-                        Layout.maximumWidth: 90
                     }
                     Item {
                         Layout.fillWidth: true
                     }
-                    Button {
+                    // A long folder name is cut in the middle, inside the row.
+                    PushButton {
+                        id: outputFolderButton
                         objectName: "outputFolderButton"
-                        text: sheet.engine ? SettingsTexts.outputFolderTitle(
-                                                 sheet.engine.outputFolderURL) : ""
+                        readonly property string fullPath:
+                            SettingsTexts.outputFolderPath(sheet.engine.outputFolderURL)
+                        text: SettingsTexts.outputFolderTitle(sheet.engine.outputFolderURL)
+                        Layout.maximumWidth: sheet.width - 2 * Theme.margin
+                                             - Theme.captionWidth - 2 * outputRow.spacing
                         Accessible.name: qsTr("Output Folder")
-                        Accessible.description: text
-                        onClicked: folderDialog.open()
+                        Accessible.description: fullPath
+                        ToolTip.text: fullPath
+                        ToolTip.visible: hovered
+                        ToolTip.delay: 600
+                        onClicked: folderChooser.open()
                     }
                 }
             }
@@ -157,11 +146,10 @@ Window {
                 LabeledSlider {
                     objectName: "fpsRow"
                     label: qsTr("FPS")
-                    value: sheet.engine ? sheet.engine.fps : 0
-                    from: 6
-                    to: 30
-                    stepSize: 1
-                    format: "%.0f"
+                    value: sheet.engine.fps
+                    from: SettingsTexts.fpsRange.from
+                    to: SettingsTexts.fpsRange.to
+                    stepSize: SettingsTexts.fpsRange.step
                     unit: qsTr("fps")
                     onEdited: value => sheet.engine.fps = value
                 }
@@ -173,13 +161,11 @@ Window {
                 }
 
                 RowLayout {
-                    spacing: 8
+                    spacing: Theme.rowSpacing
                     Layout.fillWidth: true
 
-                    Label {
+                    RowCaption {
                         text: qsTr("Frame Skip")
-                        Layout.preferredWidth: 90
-                        Layout.maximumWidth: 90
                     }
                     Item {
                         Layout.fillWidth: true
@@ -187,8 +173,7 @@ Window {
                     ComboBox {
                         objectName: "frameSkipPicker"
                         model: SettingsTexts.frameSkipTitles
-                        currentIndex: sheet.engine ? SettingsTexts.frameSkipIndex(
-                                                         sheet.engine.frameSkip) : -1
+                        currentIndex: SettingsTexts.frameSkipIndex(sheet.frameSkip)
                         Layout.preferredWidth: 130
                         Accessible.name: qsTr("Frame Skip")
                         onActivated: index => sheet.engine.frameSkip
@@ -196,31 +181,24 @@ Window {
                     }
                 }
 
-                Label {
+                HintLabel {
                     objectName: "frameSkipHint"
                     text: SettingsTexts.frameSkipHint
-                    wrapMode: Text.WordWrap
-                    leftPadding: 98
-                    font.pixelSize: Theme.caption2Size
-                    color: Theme.secondaryLabel
-                    Layout.fillWidth: true
                 }
 
                 RowLayout {
-                    spacing: 8
+                    spacing: Theme.rowSpacing
                     Layout.fillWidth: true
 
-                    Label {
+                    RowCaption {
                         text: qsTr("Loop")
-                        Layout.preferredWidth: 90
-                        Layout.maximumWidth: 90
                     }
                     Item {
                         Layout.fillWidth: true
                     }
                     Label {
                         objectName: "loopLabel"
-                        text: sheet.engine ? SettingsTexts.loopLabel(sheet.engine.loopCount) : ""
+                        text: SettingsTexts.loopLabel(sheet.loopCount)
                         horizontalAlignment: Text.AlignRight
                         font.pixelSize: Theme.captionSize
                         color: Theme.secondary
@@ -231,11 +209,19 @@ Window {
                     SpinBox {
                         id: loopStepper
                         objectName: "loopStepper"
-                        from: 0
-                        to: 20
-                        stepSize: 1
+
+                        // The stored count as the stepper can show it.
+                        readonly property int shownCount: Math.max(from, Math.min(to,
+                                                                   sheet.loopCount))
+                        // Assistive tools read the range under these names only.
+                        readonly property real minimumValue: from
+                        readonly property real maximumValue: to
+
+                        from: SettingsTexts.loopCountRange.from
+                        to: SettingsTexts.loopCountRange.to
+                        stepSize: SettingsTexts.loopCountRange.step
                         editable: false
-                        value: sheet.engine ? Math.max(from, Math.min(to, sheet.engine.loopCount)) : 0
+                        value: shownCount
                         leftPadding: 0
                         rightPadding: 0
                         topPadding: 0
@@ -246,23 +232,28 @@ Window {
                             implicitHeight: 24
                             radius: 3
                             color: loopStepper.palette.button
-                            border.color: loopStepper.activeFocus ? loopStepper.palette.highlight
-                                                                  : Qt.darker(loopStepper.palette.button, 1.35)
+                            border.color: Theme.border
+
+                            FocusRing {
+                                cornerRadius: 3
+                                visible: loopStepper.visualFocus
+                            }
                         }
                         Accessible.name: qsTr("Loop")
-                        Accessible.description: SettingsTexts.loopHint(value)
-                        onValueModified: sheet.engine.loopCount = value
+                        Accessible.description: SettingsTexts.loopHint(sheet.loopCount)
+                        // Keys, arrows and assistive tools' steps alike (the
+                        // latter do not emit valueModified); a stored count
+                        // outside the range is shown clamped, not written back.
+                        onValueChanged: {
+                            if (value !== shownCount)
+                                sheet.engine.loopCount = value;
+                        }
                     }
                 }
 
-                Label {
+                HintLabel {
                     objectName: "loopHint"
-                    text: sheet.engine ? SettingsTexts.loopHint(sheet.engine.loopCount) : ""
-                    wrapMode: Text.WordWrap
-                    leftPadding: 98
-                    font.pixelSize: Theme.caption2Size
-                    color: Theme.secondaryLabel
-                    Layout.fillWidth: true
+                    text: SettingsTexts.loopHint(sheet.loopCount)
                 }
             }
 
@@ -272,22 +263,20 @@ Window {
                 LabeledSlider {
                     objectName: "maxColorsRow"
                     label: qsTr("Max Colors")
-                    value: sheet.engine ? sheet.engine.maxColors : 0
-                    from: 32
-                    to: 256
-                    stepSize: 32
-                    format: "%.0f"
+                    value: sheet.engine.maxColors
+                    from: SettingsTexts.maxColorsRange.from
+                    to: SettingsTexts.maxColorsRange.to
+                    stepSize: SettingsTexts.maxColorsRange.step
                     onEdited: value => sheet.engine.maxColors = value
                 }
 
                 LabeledSlider {
                     objectName: "lossyRow"
                     label: qsTr("Lossy")
-                    value: sheet.engine ? sheet.engine.lossy : 0
-                    from: 0
-                    to: 80
-                    stepSize: 5
-                    format: "%.0f"
+                    value: sheet.engine.lossy
+                    from: SettingsTexts.lossyRange.from
+                    to: SettingsTexts.lossyRange.to
+                    stepSize: SettingsTexts.lossyRange.step
                     hint: qsTr("0 = best quality")
                     onEdited: value => sheet.engine.lossy = value
                 }

@@ -80,3 +80,12 @@ QColor Theme::withAlpha(const QColor &color, double alpha) const {
     result.setAlphaF(static_cast<float>(color.alphaF() * alpha));
     return result;
 }
+
+QColor Theme::border() const {
+    return withAlpha(primary(), isDark() ? 0.34 : 0.3);
+}
+
+QColor Theme::focusRing() const {
+    // Brighter than the accent fill in the dark, so it shows around it.
+    return isDark() ? accent().lighter(135) : accent();
+}

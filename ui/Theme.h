@@ -21,6 +21,18 @@ class Theme : public QObject {
     Q_PROPERTY(int bodySize READ bodySize CONSTANT)
     Q_PROPERTY(int captionSize READ captionSize CONSTANT)
     Q_PROPERTY(int caption2Size READ caption2Size CONSTANT)
+    // The grid every settings row follows, and the window's spacings.
+    Q_PROPERTY(int margin READ margin CONSTANT)
+    Q_PROPERTY(int captionWidth READ captionWidth CONSTANT)
+    Q_PROPERTY(int rowSpacing READ rowSpacing CONSTANT)
+    Q_PROPERTY(int hintIndent READ hintIndent CONSTANT)
+    Q_PROPERTY(int readoutWidth READ readoutWidth CONSTANT)
+    Q_PROPERTY(int readoutSpacing READ readoutSpacing CONSTANT)
+    Q_PROPERTY(int readoutValueWidth READ readoutValueWidth CONSTANT)
+    Q_PROPERTY(int unitWidth READ unitWidth CONSTANT)
+    Q_PROPERTY(int sectionSpacing READ sectionSpacing CONSTANT)
+    Q_PROPERTY(int sectionRowSpacing READ sectionRowSpacing CONSTANT)
+    Q_PROPERTY(int stripSpacing READ stripSpacing CONSTANT)
     // Colours by role.
     Q_PROPERTY(QColor accent READ accent NOTIFY colorsChanged)
     Q_PROPERTY(QColor primary READ primary NOTIFY colorsChanged)
@@ -29,6 +41,9 @@ class Theme : public QObject {
     Q_PROPERTY(QColor red READ red NOTIFY colorsChanged)
     Q_PROPERTY(QColor green READ green NOTIFY colorsChanged)
     Q_PROPERTY(QColor divider READ divider NOTIFY colorsChanged)
+    // Outlines of buttons and fields, and the ring around the focused control.
+    Q_PROPERTY(QColor border READ border NOTIFY colorsChanged)
+    Q_PROPERTY(QColor focusRing READ focusRing NOTIFY colorsChanged)
 public:
     static Theme *instance();
     static Theme *create(QQmlEngine *, QJSEngine *);
@@ -40,6 +55,18 @@ public:
     int captionSize() const { return 12; }
     int caption2Size() const { return 11; }
 
+    int margin() const { return 20; }
+    int captionWidth() const { return 90; }
+    int rowSpacing() const { return 8; }
+    int hintIndent() const { return captionWidth() + rowSpacing(); }
+    int readoutWidth() const { return 82; }
+    int readoutSpacing() const { return 4; }
+    int readoutValueWidth() const { return 36; }
+    int unitWidth() const { return 28; }
+    int sectionSpacing() const { return 24; }
+    int sectionRowSpacing() const { return 12; }
+    int stripSpacing() const { return 12; }
+
     QColor accent() const;
     QColor primary() const;
     QColor secondary() const;
@@ -47,6 +74,8 @@ public:
     QColor red() const;
     QColor green() const;
     QColor divider() const;
+    QColor border() const;
+    QColor focusRing() const;
 
     // "image://symbol/<name>?color=<argb>": a monochrome symbol in a colour.
     Q_INVOKABLE QUrl symbolUrl(const QString &name, const QColor &color) const;

@@ -8,47 +8,43 @@ import Loomfin
 RowLayout {
     id: row
 
-    property ConverterEngine engine
+    required property ConverterEngine engine
     // The field, for focus handling and tests.
     readonly property alias field: field
 
     // Shows the engine's width; called each time the sheet is shown.
     function refill() {
-        field.text = row.engine ? SettingsTexts.widthFieldText(row.engine.width) : "";
+        field.text = SettingsTexts.widthFieldText(row.engine.width);
     }
 
     function commit() {
-        if (!row.engine)
-            return;
         const width = SettingsTexts.committedWidth(field.text);
         if (!isNaN(width))
             row.engine.width = width;
         refill();
     }
 
-    spacing: 8
+    spacing: Theme.rowSpacing
     Layout.fillWidth: true
 
-    Label {
+    RowCaption {
         text: qsTr("Width")
-        Layout.preferredWidth: 90
-        Layout.maximumWidth: 90
     }
 
     Item {
         Layout.fillWidth: true
     }
 
-    // Entry block: the same 82-point column as the slider readouts; the
-    // field and unit overhang it slightly, as in the other rows' grid.
+    // Entry block: the same column as the slider readouts; the field and
+    // unit overhang it slightly, as in the other rows' grid.
     Item {
         implicitHeight: entry.implicitHeight
-        Layout.preferredWidth: 82
-        Layout.maximumWidth: 82
+        Layout.preferredWidth: Theme.readoutWidth
+        Layout.maximumWidth: Theme.readoutWidth
 
         Row {
             id: entry
-            spacing: 4
+            spacing: Theme.readoutSpacing
             anchors.centerIn: parent
 
             TextField {
@@ -64,9 +60,18 @@ RowLayout {
                     if (!activeFocus)
                         row.commit();
                 }
+
+                // An outline that shows in the dark too.
+                background: Rectangle {
+                    implicitHeight: 24
+                    radius: 3
+                    color: field.palette.base
+                    border.width: field.activeFocus ? 2 : 1
+                    border.color: field.activeFocus ? Theme.focusRing : Theme.border
+                }
             }
             Label {
-                width: 28
+                width: Theme.unitWidth
                 text: qsTr("px")
                 anchors.verticalCenter: parent.verticalCenter
                 font.pixelSize: Theme.captionSize

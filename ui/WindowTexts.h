@@ -5,9 +5,7 @@
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
-class ConverterEngine;
-
-// Texts of the main window computed in C++ (exact integer formatting).
+// Texts of the main window computed in C++.
 class WindowTexts : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -15,8 +13,6 @@ class WindowTexts : public QObject {
 public:
     explicit WindowTexts(QObject *parent = nullptr);
 
-    // The footer line for the engine's current settings.
-    Q_INVOKABLE QString settingsSummary(ConverterEngine *engine) const;
-    // The last path component of a URL.
+    // The last path component of a URL, decoded.
     Q_INVOKABLE QString fileName(const QUrl &url) const;
 };

@@ -1,12 +1,16 @@
 #pragma once
 
-// The real window (LoomfinApp.qml with its ConverterEngine) for the window
-// tests. Header only: only the tst_ui_* programs link the QML module.
+// The real window (LoomfinApp.qml over a ConverterEngine and DropRouter of
+// its own, as the program makes them) for the window tests. Header only:
+// only the tst_ui_* programs link the QML module.
 
 #include "AppResources.h"
 #include "AppSetup.h"
 #include "ConverterEngine.h"
+#include "DropRouter.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QQmlApplicationEngine>
@@ -37,20 +41,23 @@ public:
     // Any QML warning from the window fails the test that loaded it.
     bool load() {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("qrc:/Loomfin/")));
+        m_engine = std::make_unique<ConverterEngine>();
+        m_router = std::make_unique<DropRouter>(*m_engine);
         m_qml = std::make_unique<QQmlApplicationEngine>();
         AppSetup::prepareEngine(*m_qml);
-        m_qml->load(AppSetup::windowUrl());
-        const auto roots = m_qml->rootObjects();
-        m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.constFirst());
-        return engine() && QTest::qWaitForWindowExposed(m_window);
+        m_window = AppSetup::loadWindow(*m_qml, *m_engine, *m_router);
+        return m_window && QTest::qWaitForWindowExposed(m_window);
     }
     void unload() {
         m_qml.reset();
         m_window = nullptr;
+        m_router.reset();
+        m_engine.reset();
     }
 
     QQuickWindow *window() const { return m_window; }
-    ConverterEngine *engine() const { return find<ConverterEngine>("engine"); }
+    ConverterEngine *engine() const { return m_engine.get(); }
+    DropRouter *router() const { return m_router.get(); }
     template<typename T = QObject> T *find(const char *objectName) const {
         return m_window ? m_window->findChild<T *>(QLatin1String(objectName)) : nullptr;
     }
@@ -68,6 +75,16 @@ public:
     void click(const char *objectName) const {
         QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centreOf(objectName));
     }
+    // Presses a control as a screen reader does; false if it offers no press.
+    static bool pressAccessibly(QObject *control) {
+        QAccessible::setActive(true);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        QAccessibleActionInterface *actions = accessible ? accessible->actionInterface() : nullptr;
+        if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+            return false;
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        return true;
+    }
     // Drags in and drops at the drop zone's centre, as a file manager does;
     // returns whether the drop was accepted.
     bool drop(const QMimeData &data) const {
@@ -80,14 +97,17 @@ public:
         return drop.isAccepted();
     }
 
-    // A strip of the window is fully on screen (its animation over), or gone.
+    // A strip of the window is fully on screen (its animations over, so a
+    // click lands inside it), or gone.
     bool strip(const char *objectName, bool shown) const {
         const QQuickItem *s = item(objectName);
         return s && s->property("shown").toBool() == shown && s->isVisible() == shown &&
-               (!shown || (s->height() > 0 && s->opacity() == 1.0));
+               s->property("settled").toBool();
     }
 
 private:
+    std::unique_ptr<ConverterEngine> m_engine;
+    std::unique_ptr<DropRouter> m_router;
     std::unique_ptr<QQmlApplicationEngine> m_qml;
     QQuickWindow *m_window = nullptr;
 };

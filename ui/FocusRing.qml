@@ -1,0 +1,15 @@
+import QtQuick
+import Loomfin
+
+// The ring around the focused control, drawn just outside it so it shows on
+// accent fills too.
+Rectangle {
+    property real cornerRadius: 4
+
+    anchors.fill: parent
+    anchors.margins: -3
+    radius: cornerRadius + 3
+    color: "transparent"
+    border.width: 2
+    border.color: Theme.focusRing
+}
