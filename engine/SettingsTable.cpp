@@ -8,31 +8,31 @@
 namespace {
 
 constexpr double inf = std::numeric_limits<double>::infinity();
-constexpr SettingRange any{-inf, inf};
+constexpr SettingRange any{-inf, inf, 1};
 
 // max(min(v, upper), lower): NaN passes through, as in the stored-value rules.
 double clampKeepingNaN(double value, const SettingRange &range) {
-    const double limited = range.maximum < value ? range.maximum : value;
-    return limited < range.minimum ? range.minimum : limited;
+    const double limited = range.to < value ? range.to : value;
+    return limited < range.from ? range.from : limited;
 }
 
 qint64 clampInteger(qint64 value, const SettingRange &range) {
-    if (double(value) < range.minimum)
-        return truncatedInteger(range.minimum);
-    if (double(value) > range.maximum)
-        return truncatedInteger(range.maximum);
+    if (double(value) < range.from)
+        return truncatedInteger(range.from);
+    if (double(value) > range.to)
+        return truncatedInteger(range.to);
     return value;
 }
 
 // clang-format off
 const std::array<NumericSetting, 6> table = {{
-    // id                   key          integer default zero=def load         write        nan→min job            sheet          step
-    {SettingId::Fps,       "fps",       false,  15,     true,    any,         any,         false,  {1, 60},       {6, 30},       1},
-    {SettingId::Width,     "width",     false,  600,    true,    any,         any,         false,  {100, 1200},   {100, 3840},   1},
-    {SettingId::MaxColors, "maxColors", false,  256,    true,    {2, 256},    {2, 256},    false,  {2, 256},      {32, 256},     32},
-    {SettingId::Lossy,     "lossy",     false,  0,      false,   {0, 200},    {0, 200},    true,   {0, 200},      {0, 80},       5},
-    {SettingId::LoopCount, "loopCount", true,   0,      false,   any,         any,         false,  {0, 65535},    {0, 20},       1},
-    {SettingId::FrameSkip, "frameSkip", true,   1,      false,   {1, inf},    any,         false,  {1, inf},      {1, 4},        1},
+    // id                   key          integer default zero=def load         write        nan→min job            sheet (from, to, step)
+    {SettingId::Fps,       "fps",       false,  15,     true,    any,         any,         false,  {1, 60},       {6, 30, 1}},
+    {SettingId::Width,     "width",     false,  600,    true,    any,         any,         false,  {100, 1200},   {100, 3840, 1}},
+    {SettingId::MaxColors, "maxColors", false,  256,    true,    {2, 256},    {2, 256},    false,  {2, 256},      {32, 256, 32}},
+    {SettingId::Lossy,     "lossy",     false,  0,      false,   {0, 200},    {0, 200},    true,   {0, 200},      {0, 80, 5}},
+    {SettingId::LoopCount, "loopCount", true,   0,      false,   any,         any,         false,  {0, 65535},    {0, 20, 1}},
+    {SettingId::FrameSkip, "frameSkip", true,   1,      false,   {1, inf},    any,         false,  {1, inf},      {1, 4, 1}},
 }};
 // clang-format on
 
@@ -57,13 +57,13 @@ qint64 loadedInteger(const NumericSetting &setting, qint64 stored) {
 
 double writtenValue(const NumericSetting &setting, double value) {
     if (std::isnan(value))
-        return setting.nanWritesMinimum ? setting.write.minimum : value;
+        return setting.nanWritesMinimum ? setting.write.from : value;
     return clampKeepingNaN(value, setting.write);
 }
 
 double jobValue(const NumericSetting &setting, double value) {
     if (std::isnan(value))
-        return setting.job.minimum;
+        return setting.job.from;
     return clampKeepingNaN(value, setting.job);
 }
 

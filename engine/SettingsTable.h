@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
 
@@ -10,10 +11,16 @@
 // clamps, the command line and the settings sheet all read it.
 enum class SettingId { Fps, Width, MaxColors, Lossy, LoopCount, FrameSkip };
 
-// Closed range; an infinite bound means none.
+// A closed range (an infinite bound means none) and, for a control, its step.
 struct SettingRange {
-    double minimum;
-    double maximum;
+    Q_GADGET
+    Q_PROPERTY(double from MEMBER from CONSTANT)
+    Q_PROPERTY(double to MEMBER to CONSTANT)
+    Q_PROPERTY(double step MEMBER step CONSTANT)
+public:
+    double from = 0;
+    double to = 0;
+    double step = 1;
 };
 
 struct NumericSetting {
@@ -28,8 +35,7 @@ struct NumericSetting {
     // NaN written is corrected to the minimum (otherwise it is kept as written).
     bool nanWritesMinimum;
     SettingRange job;   // what a job works with; NaN becomes the minimum
-    SettingRange sheet; // what the settings sheet offers
-    double sheetStep;
+    SettingRange sheet; // what the settings sheet offers, and its step
 };
 
 const std::array<NumericSetting, 6> &numericSettings();

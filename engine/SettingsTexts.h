@@ -1,23 +1,13 @@
 #pragma once
 
+#include "SettingsTable.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 #include <QtGlobal>
 #include <optional>
-
-// The range a settings control offers: from, to, and its step.
-struct SettingRange {
-    Q_GADGET
-    Q_PROPERTY(double from MEMBER from CONSTANT)
-    Q_PROPERTY(double to MEMBER to CONSTANT)
-    Q_PROPERTY(double step MEMBER step CONSTANT)
-public:
-    double from = 0;
-    double to = 0;
-    double step = 1;
-};
 
 // Texts, ranges and input rules of the settings sheet, kept apart from the
 // views so they can be checked without a window. The window uses this object
@@ -35,13 +25,14 @@ class SettingsTexts : public QObject {
 public:
     explicit SettingsTexts(QObject *parent = nullptr);
 
-    // The sheet's own ranges; the engine accepts wider values from elsewhere
-    // and the job clamps further when it starts.
-    static constexpr SettingRange fpsRange() { return {6, 30, 1}; }
-    static constexpr SettingRange widthRange() { return {100, 3840, 1}; } // the field, on commit
-    static constexpr SettingRange maxColorsRange() { return {32, 256, 32}; }
-    static constexpr SettingRange lossyRange() { return {0, 80, 5}; }
-    static constexpr SettingRange loopCountRange() { return {0, 20, 1}; }
+    // The sheet's own ranges (from the settings table); the engine accepts
+    // wider values from elsewhere and the job clamps further when it starts.
+    static SettingRange fpsRange() { return numericSetting(SettingId::Fps).sheet; }
+    // The width field's, on commit.
+    static SettingRange widthRange() { return numericSetting(SettingId::Width).sheet; }
+    static SettingRange maxColorsRange() { return numericSetting(SettingId::MaxColors).sheet; }
+    static SettingRange lossyRange() { return numericSetting(SettingId::Lossy).sheet; }
+    static SettingRange loopCountRange() { return numericSetting(SettingId::LoopCount).sheet; }
 
     // "Forever" for 0, otherwise the count followed by "×".
     Q_INVOKABLE QString loopLabel(qint64 loopCount) const;

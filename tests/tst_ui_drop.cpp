@@ -76,8 +76,9 @@ private slots:
         row("files with a folder", "b.png|clips|a.png", "Using 2 selected frames…");
         row("comments and URLs that are not local files skipped",
             "# dragged from a browser|b.png|file://localhost~/a.png|file://server/tmp/c.png|"
-            "/tmp/d.png|file:e.png|https://example.com/f.png|mailto:someone@example.com",
-            "Using 2 selected frames…");
+            "/nonexistent/d.png|file:e.png|https://example.com/f.png|mailto:someone@example.com",
+            "Using 1 selected frames…"); // a missing file is no frame
+
         row("only non-file URLs", "https://example.com/b.png", "none");
         row("empty list", "", "refused");
         row("folder while converting", "shots", "refused while converting");
