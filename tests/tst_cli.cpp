@@ -99,10 +99,15 @@ struct SilentSocket {
         std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
         fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-            ::listen(fd, 8) != 0)
+            ::listen(fd, 8) != 0) {
+            ::close(fd);
             fd = -1;
+        }
     }
-    ~SilentSocket() { ::close(fd); }
+    ~SilentSocket() {
+        if (fd >= 0)
+            ::close(fd);
+    }
     int fd = -1;
 };
 
