@@ -210,6 +210,7 @@ private slots:
         }
         options.removeAll(QString());
         QCOMPARE(options.size(), 17);
+        QVERIFY(man.contains(QStringLiteral("\"Loomfin ") + ApplicationInfo::version() + '"'));
         for (const QString &o : options)
             QVERIFY2(man.contains(QRegularExpression(QRegularExpression::escape(o) +
                                                      QStringLiteral("(?![-\\w])"))),
