@@ -8,20 +8,31 @@
 #include <QDBusPendingReply>
 #include <QMetaObject>
 
+#include <utility>
+
 namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString interface = QStringLiteral("org.freedesktop.Notifications");
 } // namespace
 
-DesktopNotifier::DesktopNotifier(QObject *parent)
-    : QObject(parent) {}
+DesktopNotifier::DesktopNotifier(QObject *parent, BusConnector connectBus)
+    : QObject(parent)
+    , m_connectBus(connectBus ? std::move(connectBus)
+                              : [] { return QDBusConnection::sessionBus(); }) {}
+
+DesktopNotifier::~DesktopNotifier() {
+    if (m_connector.joinable())
+        m_connector.join();
+}
 
 void DesktopNotifier::notify(const QString &title, const QString &body, Category category) {
-    QMetaObject::invokeMethod(
-        this, [this, title, body, category] { send(title, body, category); }, Qt::QueuedConnection);
-    // Counted at once, so a caller waiting for idle() sees it pending.
+    // Counted before it is posted: the post may be handled, and finished,
+    // before this thread runs on.
     ++m_pending;
+    QMetaObject::invokeMethod(
+        this, [this, message = Message{title, body, category}] { send(message); },
+        Qt::QueuedConnection);
 }
 
 QString DesktopNotifier::escapeMarkup(const QString &text) {
@@ -49,18 +60,34 @@ QVariantMap DesktopNotifier::hints(Category category) {
     };
 }
 
-void DesktopNotifier::send(const QString &title, const QString &body, Category category) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+void DesktopNotifier::send(const Message &message) {
+    switch (m_bus) {
+    case Bus::Unknown:
+        // Connecting can block for as long as the bus takes to answer (a
+        // socket that accepts and never speaks holds it for 25 s), so it is
+        // done off this thread.
+        m_bus = Bus::Connecting;
+        m_connector = std::thread([this] {
+            const QDBusConnection bus = m_connectBus();
+            QMetaObject::invokeMethod(
+                this, [this, bus] { busReady(bus); }, Qt::QueuedConnection);
+        });
+        [[fallthrough]];
+    case Bus::Connecting:
+        m_waiting.append(message);
+        return;
+    case Bus::Missing:
         done();
         return;
+    case Bus::Connected:
+        break;
     }
     // The server decides whether the body is markup; ask each time, servers come and go.
     const QDBusMessage capabilities =
         QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("GetCapabilities"));
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(capabilities), this);
+    auto *watcher = new QDBusPendingCallWatcher(m_connection->asyncCall(capabilities), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, title, body, category](QDBusPendingCallWatcher *w) {
+            [this, message](QDBusPendingCallWatcher *w) {
                 w->deleteLater();
                 const QDBusPendingReply<QStringList> reply = *w;
                 if (reply.isError()) {
@@ -70,11 +97,11 @@ void DesktopNotifier::send(const QString &title, const QString &body, Category c
                 const bool markup = reply.value().contains(QStringLiteral("body-markup"));
                 QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface,
                                                                    QStringLiteral("Notify"));
-                call << ApplicationInfo::name() << uint(0) << ApplicationInfo::id() << title
-                     << (markup ? escapeMarkup(body) : body) << QStringList() << hints(category)
-                     << int(-1);
-                auto *notifyWatcher = new QDBusPendingCallWatcher(
-                    QDBusConnection::sessionBus().asyncCall(call), this);
+                call << ApplicationInfo::name() << uint(0) << ApplicationInfo::id() << message.title
+                     << (markup ? escapeMarkup(message.body) : message.body) << QStringList()
+                     << hints(message.category) << int(-1);
+                auto *notifyWatcher =
+                    new QDBusPendingCallWatcher(m_connection->asyncCall(call), this);
                 connect(notifyWatcher, &QDBusPendingCallWatcher::finished, this,
                         [this](QDBusPendingCallWatcher *nw) {
                             nw->deleteLater();
@@ -83,7 +110,16 @@ void DesktopNotifier::send(const QString &title, const QString &body, Category c
             });
 }
 
+void DesktopNotifier::busReady(const QDBusConnection &bus) {
+    m_bus = bus.isConnected() ? Bus::Connected : Bus::Missing;
+    if (m_bus == Bus::Connected)
+        m_connection = bus;
+    const QList<Message> waiting = std::exchange(m_waiting, {});
+    for (const Message &message : waiting)
+        send(message);
+}
+
 void DesktopNotifier::done() {
-    if (m_pending > 0 && --m_pending == 0)
+    if (m_pending.fetch_sub(1) == 1)
         emit idle();
 }

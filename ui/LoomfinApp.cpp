@@ -1,7 +1,7 @@
 #include "AppResources.h"
 #include "AppSetup.h"
 #include "ApplicationInfo.h"
-#include "ConvertCommand.h"
+#include "CommandLine.h"
 #include "ConverterEngine.h"
 #include "DropRouter.h"
 #include "QuitSignals.h"
@@ -14,14 +14,14 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
-#include <cstring>
 
 Q_IMPORT_QML_PLUGIN(LoomfinPlugin)
 
 int main(int argc, char **argv) {
-    // The headless command line never touches the display.
-    if (argc > 1 && std::strcmp(argv[1], "convert") == 0)
-        return runConvertCommand(argc, argv);
+    // Help, version and the headless command line never touch the display.
+    if (const std::optional<int> status = runWithoutWindow(argc, argv))
+        return *status;
+    endCleanlyWithoutDisplay();
 
     AppSetup::preferDesktopPortal();
     QGuiApplication app(argc, argv);
