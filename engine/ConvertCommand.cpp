@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 
 #include <cstdio>
@@ -35,8 +36,6 @@ constexpr int exitDone = 0;
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
 constexpr int exitInterrupted = 130;
-// gifsicle keeps the loop count in 16 bits: larger counts wrap around.
-constexpr qint64 maxLoopCount = 65535;
 
 const char usageText[] =
     "Usage: loomfin convert [options] PATH...\n"
@@ -61,8 +60,7 @@ const char usageText[] =
     "  printf '%s\\0' shots_*/ | xargs -0 -n1 -P2 loomfin convert\n";
 
 struct Options {
-    std::optional<double> fps, width, colors, lossy;
-    std::optional<qint64> loop, skip;
+    std::array<std::optional<double>, 6> settings; // by SettingId
     std::optional<fs::path> output;
     bool dryRun = false;
     bool notify = false;
@@ -143,12 +141,12 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options,
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        static const char *const valued[] = {"--fps",  "--width", "--colors", "--lossy",
-                                             "--loop", "--skip",  "--output"};
-        bool known = false;
-        for (const char *v : valued)
-            known = known || name == v;
-        if (!known)
+        const NumericSetting *setting = nullptr;
+        for (const NumericSetting &s : numericSettings()) {
+            if (name == std::string("--") + s.option)
+                setting = &s;
+        }
+        if (!setting && name != "--output")
             return QStringLiteral("unknown option ") + QString::fromStdString(arg);
         if (!value) {
             if (i + 1 >= argc)
@@ -166,23 +164,16 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options,
         if (!number || std::isnan(*number))
             return QStringLiteral("not a number for ") + QString::fromStdString(name) +
                    QStringLiteral(": ") + QString::fromStdString(*value);
-        if (name == "--fps")
-            options.fps = number;
-        else if (name == "--width")
-            options.width = number;
-        else if (name == "--colors")
-            options.colors = number;
-        else if (name == "--lossy")
-            options.lossy = number;
-        else if (name == "--loop" || name == "--skip") {
-            if (*number != std::trunc(*number) || std::isinf(*number))
-                return QStringLiteral("not a whole number for ") + QString::fromStdString(name) +
-                       QStringLiteral(": ") + QString::fromStdString(*value);
-            if (name == "--loop" && (*number < 0 || *number > maxLoopCount))
-                return QStringLiteral("--loop must be from 0 to 65535 (0 = loop forever): ") +
-                       QString::fromStdString(*value);
-            (name == "--loop" ? options.loop : options.skip) = truncatedInteger(*number);
-        }
+        if (setting->isInteger && (*number != std::trunc(*number) || std::isinf(*number)))
+            return QStringLiteral("not a whole number for ") + QString::fromStdString(name) +
+                   QStringLiteral(": ") + QString::fromStdString(*value);
+        // Other settings are clamped like the saved ones; a loop count out of
+        // range would silently loop forever (or wrap), so it is refused.
+        if (setting->id == SettingId::LoopCount &&
+            (*number < setting->job.from || *number > setting->job.to))
+            return QStringLiteral("--loop must be from 0 to 65535 (0 = loop forever): ") +
+                   QString::fromStdString(*value);
+        options.settings[size_t(setting->id)] = number;
     }
     if (options.paths.empty())
         return QStringLiteral("no folder or frame files given");
@@ -191,18 +182,10 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options,
 
 // The saved settings with this run's options laid over them.
 JobSettings overridden(JobSettings settings, const Options &options) {
-    if (options.fps)
-        settings.fps = *options.fps;
-    if (options.width)
-        settings.width = *options.width;
-    if (options.colors)
-        settings.maxColors = *options.colors;
-    if (options.lossy)
-        settings.lossy = *options.lossy;
-    if (options.loop)
-        settings.loopCount = *options.loop;
-    if (options.skip)
-        settings.frameSkip = *options.skip;
+    for (const NumericSetting &setting : numericSettings()) {
+        if (const auto &value = options.settings[size_t(setting.id)])
+            settings.set(setting.id, *value);
+    }
     return settings.clamped();
 }
 

@@ -1,6 +1,6 @@
 #include "JobSettings.h"
 
-#include "SettingsTable.h"
+#include "NumberFormat.h"
 
 JobSettings JobSettings::clamped(double fps, double width, double maxColors, double lossy,
                                  qint64 loopCount, qint64 frameSkip) {
@@ -16,4 +16,27 @@ JobSettings JobSettings::clamped(double fps, double width, double maxColors, dou
 
 JobSettings JobSettings::clamped() const {
     return clamped(fps, width, maxColors, lossy, loopCount, frameSkip);
+}
+
+void JobSettings::set(SettingId id, double value) {
+    switch (id) {
+    case SettingId::Fps:
+        fps = value;
+        break;
+    case SettingId::Width:
+        width = value;
+        break;
+    case SettingId::MaxColors:
+        maxColors = value;
+        break;
+    case SettingId::Lossy:
+        lossy = value;
+        break;
+    case SettingId::LoopCount:
+        loopCount = truncatedInteger(value);
+        break;
+    case SettingId::FrameSkip:
+        frameSkip = truncatedInteger(value);
+        break;
+    }
 }

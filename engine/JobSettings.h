@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SettingsTable.h"
+
 #include <QtGlobal>
 
 // The clamped copy of the numeric settings that one job works from (ranges
@@ -17,6 +19,8 @@ struct JobSettings {
                                qint64 loopCount, qint64 frameSkip);
     // Re-applies the clamps (after command-line overrides, for instance).
     JobSettings clamped() const;
+    // Sets one field (integers truncated toward zero), unclamped.
+    void set(SettingId id, double value);
 
     bool operator==(const JobSettings &) const = default;
 };

@@ -26,13 +26,14 @@ qint64 clampInteger(qint64 value, const SettingRange &range) {
 
 // clang-format off
 const std::array<NumericSetting, 6> table = {{
-    // id                   key          integer default zero=def load         write        nan→min job            sheet (from, to, step)
-    {SettingId::Fps,       "fps",       false,  15,     true,    any,         any,         false,  {1, 60},       {6, 30, 1}},
-    {SettingId::Width,     "width",     false,  600,    true,    any,         any,         false,  {100, 1200},   {100, 3840, 1}},
-    {SettingId::MaxColors, "maxColors", false,  256,    true,    {2, 256},    {2, 256},    false,  {2, 256},      {32, 256, 32}},
-    {SettingId::Lossy,     "lossy",     false,  0,      false,   {0, 200},    {0, 200},    true,   {0, 200},      {0, 80, 5}},
-    {SettingId::LoopCount, "loopCount", true,   0,      false,   any,         any,         false,  {0, 65535},    {0, 20, 1}},
-    {SettingId::FrameSkip, "frameSkip", true,   1,      false,   {1, inf},    any,         false,  {1, inf},      {1, 4, 1}},
+    // id                   key          option    integer default zero=def load       write      nan→min job          sheet (from, to, step)
+    {SettingId::Fps,       "fps",       "fps",    false,  15,     true,    any,       any,       false,  {1, 60},     {6, 30, 1}},
+    {SettingId::Width,     "width",     "width",  false,  600,    true,    any,       any,       false,  {100, 1200}, {100, 3840, 1}},
+    {SettingId::MaxColors, "maxColors", "colors", false,  256,    true,    {2, 256},  {2, 256},  false,  {2, 256},    {32, 256, 32}},
+    {SettingId::Lossy,     "lossy",     "lossy",  false,  0,      false,   {0, 200},  {0, 200},  true,   {0, 200},    {0, 80, 5}},
+    // gifsicle keeps loop counts in 16 bits: larger ones wrap around.
+    {SettingId::LoopCount, "loopCount", "loop",   true,   0,      false,   any,       any,       false,  {0, 65535},  {0, 20, 1}},
+    {SettingId::FrameSkip, "frameSkip", "skip",   true,   1,      false,   {1, inf},  any,       false,  {1, inf},    {1, 4, 1}},
 }};
 // clang-format on
 

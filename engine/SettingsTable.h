@@ -26,6 +26,7 @@ public:
 struct NumericSetting {
     SettingId id;
     const char *key;     // the store's key and the engine's property name
+    const char *option;  // the command line's option, without "--"
     bool isInteger;      // whole numbers (stored as integers, read truncated toward zero)
     double defaultValue; // what an empty store loads
     // A stored 0 cannot be told from a missing key and loads as the default.
