@@ -13,9 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 7> kExtensions = {"png", "jpg", "jpeg", "tiff",
-                                                         "tif", "tga", "bmp"};
-
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(std::string_view s) {
     return QUtf8StringView(s.data(), qsizetype(s.size())).isValidUtf8();
@@ -46,7 +43,8 @@ std::string asciiLower(std::string s) {
 }
 
 bool isSupportedExtension(const std::string &lowerExtension) {
-    return std::find(kExtensions.begin(), kExtensions.end(), lowerExtension) != kExtensions.end();
+    return supportedImageExtensions().contains(
+        QLatin1String(lowerExtension.data(), qsizetype(lowerExtension.size())));
 }
 
 // The literal part of a pattern (folder and prefix) reaches ffmpeg as a
@@ -116,12 +114,10 @@ bool isRegularFile(const fs::directory_entry &entry) {
 } // namespace
 
 const QStringList &supportedImageExtensions() {
-    static const QStringList list = [] {
-        QStringList l;
-        for (const auto ext : kExtensions)
-            l.append(QLatin1String(ext.data(), qsizetype(ext.size())));
-        return l;
-    }();
+    static const QStringList list = {QStringLiteral("png"),  QStringLiteral("jpg"),
+                                     QStringLiteral("jpeg"), QStringLiteral("tiff"),
+                                     QStringLiteral("tif"),  QStringLiteral("tga"),
+                                     QStringLiteral("bmp")};
     return list;
 }
 
