@@ -153,11 +153,13 @@ private slots:
         std::thread job([&] {
             result = runTool(folder / "tool", {started}, {m_environment, &control});
         });
-        if (cancel == OnceStarted) {
-            QTRY_VERIFY_WITH_TIMEOUT(fs::exists(started), 10000);
+        // Waits without returning early, so the job is always joined.
+        const bool sawStart =
+            cancel != OnceStarted || QTest::qWaitFor([&] { return fs::exists(started); }, 10000);
+        if (cancel == OnceStarted)
             control.cancel();
-        }
         job.join();
+        QVERIFY(sawStart);
         getrusage(RUSAGE_SELF, &after); // peak resident memory, in KiB
         QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024, "output must not be accumulated");
         QCOMPARE(result.exitStatus, status);
