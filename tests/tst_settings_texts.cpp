@@ -3,106 +3,56 @@
 
 #include <QTest>
 
-#include <cstdio>
-#include <limits>
-
 using namespace Qt::StringLiterals;
 
-// Settings sheet and footer text rules, for values the controls cannot reach.
+// The settings sheet's and the footer's texts and input rules, without a window.
 class SettingsTextsTest : public QObject {
     Q_OBJECT
     const SettingsTexts texts;
+    const SettingsSummary footer;
 
 private slots:
-    void storeOnlyValues() {
-        // Loop counts beyond the stepper: no grouping, sign kept.
-        QCOMPARE((QStringList{texts.loopLabel(1234567), texts.loopHint(1234567),
-                              texts.loopLabel(-1), texts.loopHint(-1)}),
-                 (QStringList{u"1234567×"_s, u"GIF plays 1234567 times then stops."_s, u"-1×"_s,
-                              u"GIF plays -1 times then stops."_s}));
-        // Frame skips no option shows, including ones no int can hold.
-        for (qint64 skip : {qint64(0), qint64(-3), qint64(5), std::numeric_limits<qint64>::max(),
-                            std::numeric_limits<qint64>::min()})
-            QCOMPARE(texts.frameSkipIndex(skip), -1);
-        // Widths: toward zero, and readable beyond 64 bits.
-        QCOMPARE((QStringList{texts.widthFieldText(-12.7), texts.widthFieldText(1e30)}),
-                 (QStringList{u"-12"_s, u"1000000000000000019884624838656"_s}));
+    // For any value: those the controls never reach may come from the store.
+    void shownTexts() {
+        const std::pair<QString, QString> shown[] = {
+            {texts.loopLabel(0), u"Forever"_s},
+            {texts.loopHint(0), u"GIF loops indefinitely."_s},
+            {texts.loopHint(1), u"GIF plays once and stops."_s},
+            {texts.loopHint(1234567), u"GIF plays 1234567 times then stops."_s},
+            {texts.widthFieldText(1e30), u"1000000000000000019884624838656"_s},
+            // The readout is what printf "%.0f" shows.
+            {texts.readout(14.5), u"14"_s},
+            {texts.readout(-0.4), u"-0"_s},
+            {texts.readout(qQNaN()), u"nan"_s},
+            {footer.text(15, 600, 256, 2, 1), u"15 fps · 600px · 256 colors · skip 2× · 1× loop"_s},
+            {footer.text(12.9, -qInf(), qQNaN(), 1, 0), u"12 fps · -∞px · NaN colors · ∞ loop"_s},
+            // A chosen folder is stored as an encoded URL ending in "/"; shown by its name.
+            {texts.outputPathForFolder(QUrl::fromLocalFile(u"/A #2"_s)), u"file:///A%20%232/"_s},
+            {texts.outputPathForFolder(QUrl(u"file:///u/B/"_s)), u"file:///u/B/"_s},
+            {texts.outputPathForFolder(QUrl()), QString()},
+            {texts.outputFolderTitle(QUrl(u"file:///A%20%232/"_s)), u"A #2"_s},
+            {texts.outputFolderTitle(QUrl(u"file:///"_s)), u"/"_s},
+            {texts.outputFolderPath(QUrl(u"file:///A%20%232/"_s)), u"/A #2"_s},
+        };
+        for (const auto &[text, expected] : shown)
+            QCOMPARE(text, expected);
     }
 
-    // The readout shows what printf "%.0f" shows.
-    void readout_data() {
-        QTest::addColumn<double>("value");
-        for (double v : {15.0, 14.5, 15.5, -0.4, 1e300, qInf(), -qInf(), qQNaN()})
-            QTest::addRow("%g", v) << v;
-    }
-    void readout() {
-        QFETCH(double, value);
-        char printed[400];
-        std::snprintf(printed, sizeof printed, "%.0f", value);
-        QCOMPARE(texts.readout(value), QString::fromLatin1(printed));
+    void frameSkipPicker() {
+        for (int i = 0; i < 4; ++i) { // option i shows and selects frame skip i + 1
+            QVERIFY(texts.frameSkipTitles()[i].contains(QString::number(i + 1)));
+            QCOMPARE(texts.frameSkipIndex(texts.frameSkipValue(i)), i);
+        }
+        for (qint64 shownByNone : {0, 5})
+            QCOMPARE(texts.frameSkipIndex(shownByNone), -1);
     }
 
-    void summary_data() {
-        QTest::addColumn<QList<double>>("settings"); // fps, width, colours, skip, loop
-        QTest::addColumn<QString>("expected");
-        const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("skip 2 shows, one loop")
-            << QList<double>{15, 600, 256, 2, 1}
-            << u"15 fps · 600px · 256 colors · skip 2× · 1× loop"_s;
-        QTest::newRow("skip 0 and negative hidden")
-            << QList<double>{15, 600, 256, -4, 0} << u"15 fps · 600px · 256 colors · ∞ loop"_s;
-        QTest::newRow("truncated, not rounded")
-            << QList<double>{12.9, 640.9, 2.99, 3, 2}
-            << u"12 fps · 640px · 2 colors · skip 3× · 2× loop"_s;
-        QTest::newRow("negatives")
-            << QList<double>{-5.7, -0.5, 2, 1, -1} << u"-5 fps · 0px · 2 colors · -1× loop"_s;
-        QTest::newRow("not finite")
-            << QList<double>{inf, -inf, qQNaN(), 1, 0} << u"∞ fps · -∞px · NaN colors · ∞ loop"_s;
-        QTest::newRow("beyond the integer range")
-            << QList<double>{1e300, 9.3e18, 256, 1, 0}
-            << u"%1 fps · 9300000000000000000px · 256 colors · ∞ loop"_s.arg(
-                   QString::number(1e300, 'f', 0));
-    }
-    void summary() {
-        QFETCH(QList<double>, settings);
-        QFETCH(QString, expected);
-        QCOMPARE(SettingsSummary().text(settings[0], settings[1], settings[2], qint64(settings[3]),
-                                        qint64(settings[4])),
-                 expected);
-        const qint64 max = std::numeric_limits<qint64>::max();
-        QCOMPARE(SettingsSummary().text(1, 1, 1, max, std::numeric_limits<qint64>::min()),
-                 u"1 fps · 1px · 1 colors · skip %1× · %2× loop"_s.arg(max).arg(
-                     std::numeric_limits<qint64>::min()));
-    }
-
-    void outputFolder_data() {
-        QTest::addColumn<QUrl>("chosen");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("slash kept")
-            << QUrl(u"file:///home/u/Renders/"_s) << u"file:///home/u/Renders/"_s << u"Renders"_s
-            << u"/home/u/Renders"_s;
-        QTest::newRow("escaped") << QUrl::fromLocalFile(u"/home/u/My Renders #2"_s)
-                                 << u"file:///home/u/My%20Renders%20%232/"_s << u"My Renders #2"_s
-                                 << u"/home/u/My Renders #2"_s;
-        QTest::newRow("root") << QUrl(u"file:///"_s) << u"file:///"_s << u"/"_s << u"/"_s;
-        QTest::newRow("none") << QUrl() << QString() << QString() << QString();
-        QTest::newRow("not local") << QUrl(u"https://example.org/x/"_s) << QString() << u"x"_s
-                                   << u"https://example.org/x/"_s;
-    }
-    void outputFolder() {
-        QFETCH(QUrl, chosen);
-        QFETCH(QString, stored);
-        QFETCH(QString, title);
-        QFETCH(QString, path);
-        const QString kept = texts.outputPathForFolder(chosen);
-        QCOMPARE(kept, stored);
-        QCOMPARE(texts.outputFolderTitle(chosen), title);
-        QCOMPARE(texts.outputFolderPath(chosen), path);
-        // What is stored reads back as the same folder, with the same title.
-        if (!kept.isEmpty())
-            QCOMPARE(texts.outputFolderTitle(QUrl(kept, QUrl::StrictMode)), title);
+    // The whole text must be one C literal, then clamped; anything else commits NaN.
+    void widthCommit() {
+        QStringList committed;
+        for (const char *typed : {"99", "inf", "0x1p9", "640.9", " 800", "800 ", "640,5", "nan"})
+            committed << QString::number(texts.committedWidth(QString::fromLatin1(typed)));
+        QCOMPARE(committed.join(u' '), u"100 3840 512 640.9 nan nan nan nan"_s);
     }
 };
 
