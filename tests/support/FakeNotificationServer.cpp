@@ -34,11 +34,10 @@ uint FakeNotificationServer::Notify(const QString &appName, uint, const QString 
                                     const QString &summary, const QString &body,
                                     const QStringList &, const QVariantMap &hints, int timeout) {
     received.append({appName, appIcon, summary, body, hints, timeout});
+    setDelayedReply(silent);
     emit notified();
     return uint(received.size());
 }
-
-void FakeNotificationServer::CloseNotification(uint) {}
 
 QString FakeNotificationServer::GetServerInformation(QString &vendor, QString &version,
                                                      QString &specVersion) {

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
 
 // A notification server on its own bus connection, so the client's
 // asynchronous calls are answered while the test waits in its event loop.
-class FakeNotificationServer : public QObject {
+class FakeNotificationServer : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
@@ -22,13 +23,14 @@ public:
     bool isRegistered() const { return m_registered; }
 
     QList<Received> received;
+    bool silent = false; // takes notifications and never answers
 
 public slots:
     QStringList GetCapabilities();
     uint Notify(const QString &appName, uint replacesId, const QString &appIcon,
                 const QString &summary, const QString &body, const QStringList &actions,
                 const QVariantMap &hints, int timeout);
-    void CloseNotification(uint id);
+    void CloseNotification(uint) {}
     QString GetServerInformation(QString &vendor, QString &version, QString &specVersion);
 
 signals:
