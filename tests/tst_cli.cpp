@@ -3,7 +3,6 @@
 
 #include "ApplicationInfo.h"
 #include "DesktopNotifier.h"
-#include "FakeNotificationServer.h"
 #include "TestEnvironment.h"
 
 #include <QDBusConnection>
@@ -17,7 +16,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <fstream>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -28,10 +26,6 @@ using namespace TestEnvironment;
 namespace {
 
 const QString loomfin = QStringLiteral(LOOMFIN_BINARY_DIR "/bin/loomfin");
-
-QString str(const fs::path &p) {
-    return QString::fromStdString(p.string());
-}
 
 struct Run {
     int exitCode = -1; // -1: it crashed or hung
@@ -77,7 +71,6 @@ private slots:
     // one says so in one line instead of aborting.
     void withoutADisplay_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("display");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out"); // how it starts
         QTest::addColumn<QString>("err");
@@ -85,17 +78,15 @@ private slots:
         const QString version = "loomfin " + ApplicationInfo::version() + '\n';
         const QString noDisplay =
             "loomfin: no display found; to convert without a window use: loomfin convert PATH…\n";
-        QTest::newRow("--help") << QStringList{"--help"} << "" << 0 << help << "";
-        QTest::newRow("-h") << QStringList{"-h"} << "" << 0 << help << "";
-        QTest::newRow("--version") << QStringList{"--version"} << "" << 0 << version << "";
-        QTest::newRow("-V") << QStringList{"-V"} << "" << 0 << version << "";
-        QTest::newRow("window") << QStringList{} << "" << 1 << "" << noDisplay;
-        QTest::newRow("dead display") << QStringList{"."} << ":97" << 1 << "" << noDisplay;
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << help << "";
+        QTest::newRow("-h") << QStringList{"-h"} << 0 << help << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << version << "";
+        QTest::newRow("-V") << QStringList{"-V"} << 0 << version << "";
+        QTest::newRow("window") << QStringList{} << 1 << "" << noDisplay;
     }
 
     void withoutADisplay() {
         QFETCH(QStringList, arguments);
-        QFETCH(QString, display);
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
@@ -103,8 +94,6 @@ private slots:
         for (const char *name :
              {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
             env.remove(name);
-        if (!display.isEmpty())
-            env.insert("DISPLAY", display);
         const Run r = run(arguments, env);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.startsWith(out), qPrintable(r.out));
@@ -210,10 +199,9 @@ private slots:
         QFETCH(int, signalNumber);
         const QStringList folders = threeFolders(false);
         const fs::path out = freshFolder("out"), bin = freshFolder("bin");
-        std::ofstream(bin / "ffmpeg")
-            << "#!/bin/sh\ncase \"$*\" in *shots_v2*) touch \"$0.started\"; "
-               "exec sleep 60;; esac\nexec /usr/bin/ffmpeg \"$@\"\n";
-        fs::permissions(bin / "ffmpeg", fs::perms::owner_all);
+        writeScript(bin / "ffmpeg",
+                    "case \"$*\" in *shots_v2*) touch \"$0.started\"; exec sleep 60;; "
+                    "esac\nexec /usr/bin/ffmpeg \"$@\"");
         QProcess process; // exec'd by env: its process is the program's
         process.start("env", QStringList{"PATH=" + str(bin) + ":/usr/bin:/bin", loomfin, "convert",
                                          "--output", str(out)} +
@@ -232,35 +220,29 @@ private slots:
         QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList());
     }
 
-    // A bus or notification server that never answers holds the program at
-    // most 2 s after its GIF is done, and a SIGTERM then ends it at once.
-    void undeliverableNotificationsDoNotHoldTheProgram_data() {
-        QTest::addColumn<bool>("silentBus"); // else a server that never answers
+    // With --notify, a session bus that never answers holds the program at
+    // most 2 s after its GIF is done, and a SIGTERM ends that wait at once.
+    void silentBusDoesNotHoldTheProgram_data() {
         QTest::addColumn<bool>("terminate");
-        QTest::newRow("bus never speaks") << true << false;
-        QTest::newRow("server never answers") << false << false;
-        QTest::newRow("server never answers, SIGTERM") << false << true;
+        QTest::newRow("waiting") << false;
+        QTest::newRow("SIGTERM") << true;
     }
 
-    void undeliverableNotificationsDoNotHoldTheProgram() {
-        QFETCH(bool, silentBus);
+    void silentBusDoesNotHoldTheProgram() {
         QFETCH(bool, terminate);
         const fs::path folder = freshFolder("frames"), out = freshFolder("out");
         const fs::path bus = freshFolder("bus") / "socket";
         makeFrames(folder, "shot_", 1, 3);
-        FakeNotificationServer server(false);
-        server.silent = true;
         // A socket that takes connections (the kernel queues them) and never speaks.
-        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         const auto closeSocket = qScopeGuard([socket] { ::close(socket); });
         sockaddr_un address{AF_UNIX, {}};
         bus.native().copy(address.sun_path, sizeof address.sun_path - 1);
         QVERIFY(::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
         QVERIFY(::listen(socket, 8) == 0);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (silentBus)
-            env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + str(bus));
         QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + str(bus));
         process.setProcessEnvironment(env);
         process.start(loomfin, {"convert", "--notify", "--output", str(out), str(folder)});
         QByteArray printed;
@@ -275,7 +257,7 @@ private slots:
                  qPrintable(QString::number(sinceDone.elapsed())));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(server.received.size(), silentBus ? 0 : 1); // it did try
+        QVERIFY(::accept(socket, nullptr, nullptr) >= 0); // it did try the bus
     }
 
     // The count of notifications in flight must not stick above zero when a
