@@ -52,10 +52,10 @@ std::unique_ptr<QSettings> store(const char *name) {
 
 // A real job on 12 frames.
 struct Job {
-    QString setup;        // shell commands run in the frames' folder first
-    QString tool, script; // a fake tool, if any
-    int frames;           // in the GIF; 0: the job fails
-    QString text;         // its first stage, or its failure (a regular expression)
+    QString setup;                  // shell commands run in the frames' folder first
+    int frames = 0;                 // in the GIF; 0: the job fails
+    QString failure = {};           // how its failure text starts
+    QString tool = {}, script = {}; // a fake tool
 };
 
 } // namespace
@@ -117,21 +117,19 @@ private slots:
     // loop counts as gifsicle takes them.
     void settingsEnterCommandLinesTruncated() {
         struct Case {
-            double fps, width, colors, lossy;
-            qint64 loop;
+            JobSettings settings;
             FrameInputMode mode;
             const char *input, *filter, *optimiser;
         };
+        const char *glob = "-framerate 15 -pattern_type glob -i '/a b/*.png'";
         const Case cases[] = {
-            {15, 600, 256, 0, 0, FrameInputMode::Glob,
-             "-framerate 15 -pattern_type glob -i '/a b/*.png'",
+            {JobSettings::clamped(15, 600, 256, 0, 0, 1), FrameInputMode::Glob, glob,
              "scale=600:-1:flags=lanczos,palettegen=max_colors=256:", "-O3 --loopcount"},
-            {12.9, 640.7, 255.9, 0.5, 5, FrameInputMode::Staged,
+            {JobSettings::clamped(12.9, 640.7, 255.9, 0.5, 5, 1), FrameInputMode::Staged,
              "-start_number 0 -framerate 12 -i T/loomfin_frames_ts/frame_%04d.png",
              "scale=640:-1:flags=lanczos,palettegen=max_colors=255:",
              "-O3 --lossy=0 --loopcount=4 --colors 255"},
-            {15, 600, 2, 200, 1, FrameInputMode::Glob,
-             "-framerate 15 -pattern_type glob -i '/a b/*.png'",
+            {JobSettings::clamped(15, 600, 2, 200, 1, 1), FrameInputMode::Glob, glob,
              "max_colors=2:", "-O3 --lossy=200 --no-loopcount --colors 2"},
         };
         ConversionPaths paths = temporaryPaths("T", "ts");
@@ -140,9 +138,7 @@ private slots:
         seq.frameExtension = "png";
         for (const Case &c : cases) {
             seq.inputMode = c.mode;
-            const CommandLines lines = buildCommandLines(
-                seq, "/a b", JobSettings::clamped(c.fps, c.width, c.colors, c.lossy, c.loop, 1),
-                paths);
+            const CommandLines lines = buildCommandLines(seq, "/a b", c.settings, paths);
             QCOMPARE(shellLine(lines.input), c.input);
             QVERIFY2(shellLine(lines.palette).contains(c.filter),
                      qPrintable(shellLine(lines.palette)));
@@ -175,55 +171,40 @@ private slots:
         const QString half = "while [ \"$1\" != -o ]; do shift; done; ";
         QTest::newRow("glob") << Job{"mv shot_0001.png a.png && mv shot_0002.png b.png && "
                                      "mv shot_0003.png c.png && rm shot_*",
-                                     "", "", 3, "Found 3 frames…"};
-        QTest::newRow("frame linked to /dev/zero")
-            << Job{"ln -sf /dev/zero shot_0004.png", "", "", 11, "Found 11 frames…"};
+                                     3};
+        QTest::newRow("frame linked to /dev/zero") << Job{"ln -sf /dev/zero shot_0004.png", 11};
         QTest::newRow("FIFO named like a frame")
-            << Job{"rm shot_0004.png && mkfifo shot_0004.png", "", "", 11, "Found 11 frames…"};
+            << Job{"rm shot_0004.png && mkfifo shot_0004.png", 11};
         QTest::newRow("crossing frame 9999")
             << Job{"for n in $(seq 12); do mv shot_$(printf %04d $n).png shot_$((n + 9994)).png; "
                    "done",
-                   "", "", 12, "Found 12 frames…"};
+                   12};
         QTest::newRow("unpadded numbers")
-            << Job{"for n in $(seq 12); do mv shot_$(printf %04d $n).png shot_$n.png; done", "", "",
-                   12, "Found 12 frames…"};
+            << Job{"for n in $(seq 12); do mv shot_$(printf %04d $n).png shot_$n.png; done", 12};
         QTest::newRow("mixed sizes and pixel formats") << Job{
-            "ffmpeg -loglevel error -i shot_0001.png -s 80x60 -pix_fmt gray -y shot_0004.png", "",
-            "", 12, "Found 12 frames…"};
-        QTest::newRow("folder path over 1,000 bytes") << Job{":", "", "", 12, "Found 12 frames…"};
-        QTest::newRow("no images") << Job{"rm *.png", "", "", 0,
-                                          "^No image files found in the dropped folder\\. "
-                                          "Supported: PNG, JPG, TIFF, TGA, BMP\\.$"};
-        QTest::newRow("empty frame") << Job{": > shot_0004.png", "", "", 0,
-                                            "^The frame shot_0004\\.png is empty \\(0 bytes\\)\\. "
-                                            "Render it again or remove it\\.$"};
-        QTest::newRow("undecodable frame") << Job{"echo not a PNG > shot_0003.png", "", "", 0,
-                                                  "^FFmpeg palette generation failed: \\S"};
-        QTest::newRow("gif pass fails")
-            << Job{":", "ffmpeg",
-                   "case \"$*\" in *paletteuse*) echo 'z: broken pipe' >&2; exit 3;; esac\n"
-                   "exec /usr/bin/ffmpeg \"$@\"",
-                   0, "^FFmpeg GIF creation failed: z: broken pipe$"};
-        QTest::newRow("gif pass stops early, exit 0") << Job{
-            ":", "ffmpeg",
-            "/usr/bin/ffmpeg \"$@\" || exit\ncase \"$*\" in *paletteuse*) for last; do :; "
-            "done\n/usr/bin/ffmpeg -loglevel error -i \"$last\" -frames:v 1 -y \"$last.gif\" "
-            "&& mv \"$last.gif\" \"$last\";; esac",
-            0, "^FFmpeg GIF creation failed: it made 1 of 12 frames$"};
-        QTest::newRow("optimiser writes half, fails") << Job{
-            ":", "gifsicle", half + "echo GIF89a > \"$2\"; echo 'gifsicle: disk full' >&2; exit 1",
-            0, "^gifsicle optimisation failed: gifsicle: disk full$"};
+            "ffmpeg -loglevel error -i shot_0001.png -s 80x60 -pix_fmt gray -y shot_0004.png", 12};
+        QTest::newRow("folder path over 1,000 bytes") << Job{":", 12};
+        QTest::newRow("no images") << Job{
+            "rm *.png", 0,
+            "No image files found in the dropped folder. Supported: PNG, JPG, TIFF, TGA, BMP."};
+        QTest::newRow("empty frame")
+            << Job{": > shot_0004.png", 0,
+                   "The frame shot_0004.png is empty (0 bytes). Render it again or remove it."};
+        QTest::newRow("undecodable frame")
+            << Job{"echo not a PNG > shot_0003.png", 0, "FFmpeg palette generation failed: "};
+        QTest::newRow("gif pass stops early, exit 0")
+            << Job{":", 0, "FFmpeg GIF creation failed: it made 1 of 12 frames", "ffmpeg",
+                   "/usr/bin/ffmpeg \"$@\" || exit\ncase \"$*\" in *paletteuse*) for last; do :; "
+                   "done; gifsicle \"$last\" '#0' -o \"$last\";; esac"};
+        QTest::newRow("optimiser writes half, fails")
+            << Job{":", 0, "gifsicle optimisation failed: gifsicle: disk full", "gifsicle",
+                   half + "echo GIF89a > \"$2\"; echo 'gifsicle: disk full' >&2; exit 1"};
         QTest::newRow("optimiser writes half, exit 0")
-            << Job{":", "gifsicle", half + "head -c 700 \"$3\" > \"$2\"", 0,
-                   "^gifsicle optimisation failed: it wrote an incomplete GIF \\(700 bytes\\)$"};
+            << Job{":", 0, "gifsicle optimisation failed: it wrote an incomplete GIF (700 bytes)",
+                   "gifsicle", half + "head -c 700 \"$3\" > \"$2\""};
         QTest::newRow("optimiser writes nothing, exit 0")
-            << Job{":", "gifsicle", "exit 0", 0,
-                   "^gifsicle optimisation failed: it wrote an incomplete GIF \\(Zero KB\\)$"};
-        QTest::newRow("optimiser crashes")
-            << Job{":", "gifsicle", "kill -9 $$", 0,
-                   "^gifsicle optimisation failed: Terminated by signal 9 \\(Killed\\)$"};
-        QTest::newRow("output folder is a file")
-            << Job{"touch out", "", "", 0, "^Could not create the output folder .*/out: \\S"};
+            << Job{":", 0, "gifsicle optimisation failed: it wrote an incomplete GIF (Zero KB)",
+                   "gifsicle", "exit 0"};
     }
 
     void jobs() {
@@ -246,22 +227,19 @@ private slots:
         run(request(folder, out, JobSettings::clamped(15, 100, 256, 0, 3, 1)), reporter);
         ::umask(umask);
         if (job.frames == 0) {
-            QCOMPARE(reporter.failures.size(), 1);
-            QVERIFY2(QRegularExpression(job.text).match(reporter.failures[0]).hasMatch(),
-                     qPrintable(reporter.failures[0]));
+            QVERIFY2(reporter.failures.size() == 1 && reporter.failures[0].startsWith(job.failure),
+                     qPrintable(reporter.failures.join(u'\n')));
             QVERIFY(reporter.outputs.isEmpty());
             QCOMPARE(entries(out), QStringList());
             return;
         }
         QCOMPARE(reporter.failures, QStringList());
         QCOMPARE(reporter.stages,
-                 (QStringList{job.text + " @0.05", "Generating colour palette… @0.2",
-                              "Creating GIF… @0.5", "Optimising with gifsicle… @0.8"}));
+                 (QStringList{QString("Found %1 frames… @0.05").arg(job.frames),
+                              "Generating colour palette… @0.2", "Creating GIF… @0.5",
+                              "Optimising with gifsicle… @0.8"}));
         const fs::path gif = localPathFromUrl(reporter.outputs.value(0));
-        QCOMPARE(entries(out), QStringList{str(gif.filename())});
-        QVERIFY2(
-            QRegularExpression("^animation_\\d{8}T\\d{6}\\.gif$").match(entries(out)[0]).hasMatch(),
-            qPrintable(entries(out)[0]));
+        QCOMPARE(entries(out), QStringList{str(gif.filename())}); // animation_<UTC time>.gif
         QCOMPARE(reporter.sizes, QStringList{sizeText(qint64(fs::file_size(gif)))});
         QCOMPARE(fs::status(gif).permissions(), fs::perms(0640));
         const QString info = gifInfo(gif);
@@ -275,17 +253,14 @@ private slots:
     void fullDisk() {
         const fs::path folder = freshFolder("frames"), out = freshFolder("small-disk");
         makeFrames(folder, "shot_", 1, 10, 4, 320, 240);
-        const QStringList unshare =
-            ::geteuid() == 0 ? QStringList{"--mount"} : QStringList{"--map-root-user", "--mount"};
-        if (QProcess::execute("unshare", unshare + QStringList{"true"}) != 0)
+        if (QProcess::execute("unshare", {"--map-root-user", "--mount", "true"}) != 0)
             QSKIP("this machine does not allow a private mount namespace for a small disk");
         QProcess process;
-        process.start("unshare", unshare + QStringList{"sh", "-c",
-                                                       "mount -t tmpfs -o size=64k loomfin-test "
-                                                       "\"$2\" || exit 99\n\"$1\" convert --width "
-                                                       "600 --output \"$2\" \"$3\"\nstatus=$?\n"
-                                                       "ls -A \"$2\"\nexit $status",
-                                                       "sh", loomfin, str(out), str(folder)});
+        process.start("unshare", {"--map-root-user", "--mount", "sh", "-c",
+                                  "mount -t tmpfs -o size=64k loomfin-test \"$2\" || exit 99\n"
+                                  "\"$1\" convert --width 600 --output \"$2\" \"$3\"\n"
+                                  "status=$?\nls -A \"$2\"\nexit $status",
+                                  "sh", loomfin, str(out), str(folder)});
         QVERIFY(process.waitForFinished(120000));
         if (process.exitCode() == 99)
             QSKIP("this machine does not allow mounting a small tmpfs");
@@ -387,8 +362,7 @@ private slots:
         writeScript(m_tools / "Tools/ffmpeg", "sleep 1\nexec /usr/bin/ffmpeg \"$@\"");
         const fs::path folder = freshFolder("frames"), out = freshFolder("out");
         makeFrames(folder, "shot_", 1, 5);
-        ConverterEngine engine(store("engine.conf"));
-        engine.setNotificationsEnabled(false);
+        ConverterEngine engine(store("engine.conf")); // its notifications reach no server
         engine.setOutputPath(urlFromLocalPath(out).toString() + '/');
         engine.setWidth(120);
         QList<fs::path> gifs;
@@ -408,40 +382,36 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(runningAtEnd.size(), 2, 60000);
         QCOMPARE(runningAtEnd, (QList<bool>{true, false}));
         QVERIFY(engine.statusMessage().startsWith("Done — animation_"));
+        QTRY_VERIFY_WITH_TIMEOUT(engine.notifier()->isIdle(), 10000); // no server is no error
+        QCOMPARE(engine.errorMessage(), QString());
         QCOMPARE(entries(out).size(), 2);
         QVERIFY(gifInfo(gifs.value(0)).contains(" 5 images\n  logical screen 120x90"));
         QVERIFY(gifInfo(gifs.value(1)).contains(" 2 images\n  logical screen 300x225"));
     }
 
+    // The engine's notifications reach a server on the session bus, escaped
+    // only for one that reads markup.
     void notifications_data() {
-        QTest::addColumn<int>("server"); // 0: none, 1: plain body, 2: body markup
+        QTest::addColumn<bool>("markup");
         QTest::addColumn<QString>("body");
-        QTest::newRow("no server") << 0 << "";
-        QTest::newRow("plain server") << 1 << "shot \"A&B\" <1>\\x.gif · 2.1 MB";
-        QTest::newRow("markup server") << 2 << "shot \"A&amp;B\" &lt;1&gt;\\x.gif · 2.1 MB";
+        QTest::newRow("plain") << false << "shot \"A&B\" <1>\\x.gif · 2.1 MB";
+        QTest::newRow("markup") << true << "shot \"A&amp;B\" &lt;1&gt;\\x.gif · 2.1 MB";
     }
 
-    // The engine's notifications reach a server on the session bus, escaped
-    // only for one that reads markup; no server is no error.
     void notifications() {
-        QFETCH(int, server);
+        QFETCH(bool, markup);
         QFETCH(QString, body);
-        std::optional<FakeNotificationServer> fake;
-        if (server > 0)
-            QVERIFY(fake.emplace(server == 2).isRegistered());
+        FakeNotificationServer server(markup);
+        QVERIFY(server.isRegistered());
         ConverterEngine engine(store("notify.conf"));
-        QSignalSpy idle(engine.notifier(), &DesktopNotifier::idle);
         std::thread([&] { // a job's last reports
             engine.postCompletion(QUrl::fromLocalFile("/o/shot \"A&B\" <1>\\x.gif"), "2.1 MB");
             engine.postFailure("FFmpeg GIF creation failed: exit 1");
         })
             .join();
-        QTRY_VERIFY_WITH_TIMEOUT(!idle.isEmpty() && engine.notifier()->isIdle(), 10000);
-        QCOMPARE(engine.errorMessage(), "FFmpeg GIF creation failed: exit 1");
-        if (!fake)
-            return;
+        QTRY_COMPARE_WITH_TIMEOUT(server.received.size(), 2, 10000);
         QStringList received;
-        for (const auto &n : fake->received)
+        for (const auto &n : server.received)
             received << QStringList{n.appName, n.summary, n.body,
                                     n.hints.value("desktop-entry").toString(),
                                     n.hints.value("category").toString()}
