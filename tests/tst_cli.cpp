@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -123,7 +122,7 @@ private slots:
 
     // A batch of three folders, the second without frames, its progress read
     // through a pipe that closes after the first line: the other two become
-    // GIFs with the options given (not saved), the summary and then the two
+    // GIFs with the options given, the summary and then the two
     // paths are printed, and the status says that one failed.
     void batchGoesOnPastAFailureAndAClosedPipe() {
         const QStringList folders = threeFolders(true);
@@ -150,16 +149,12 @@ private slots:
                                               done + "(.*)\\n(.*)\\n$")
                                .match(printed);
         QVERIFY2(match.hasMatch(), qPrintable(printed));
-        QCOMPARE(gifFrameCount(match.captured(1).toStdString()), 4);
         QCOMPARE(gifFrameCount(match.captured(2).toStdString()), 2);
         const QString info = gifInfo(match.captured(1).toStdString());
-        QVERIFY2(info.contains("logical screen 128x96") && !info.contains("loop"),
+        QVERIFY2(info.contains(" 4 images\n  logical screen 128x96") && !info.contains("loop"),
                  qPrintable(info));
         QCOMPARE(entries(out).size(), 2);
         QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList());
-        const QSettings store(qgetenv("XDG_CONFIG_HOME") + "/Loomfin/Loomfin.conf",
-                              QSettings::IniFormat);
-        QCOMPARE(store.value("width").toInt(), 600);
     }
 
     // Ctrl-C, SIGTERM and SIGHUP stop the running job cleanly and skip the
@@ -217,11 +212,9 @@ private slots:
         bus.native().copy(address.sun_path, sizeof address.sun_path - 1);
         QVERIFY(::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
         QVERIFY(::listen(socket, 8) == 0);
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + str(bus));
-        process.setProcessEnvironment(env);
-        process.start(loomfin, {"convert", "--notify", "--output", str(out), str(folder)});
+        QProcess process; // exec'd by env: its process is the program's
+        process.start("env", {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + str(bus), loomfin, "convert",
+                              "--notify", "--output", str(out), str(folder)});
         QByteArray printed;
         QTRY_VERIFY_WITH_TIMEOUT((printed += process.readAllStandardOutput()).endsWith(".gif\n"),
                                  60000);

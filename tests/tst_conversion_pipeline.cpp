@@ -14,6 +14,7 @@
 #include "ToolRunner.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -87,18 +88,20 @@ private slots:
     // No job leaves anything in its temporary folder.
     void cleanup() { QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList()); }
 
-    // The one worked example: the exact command lines of a numbered folder.
-    void commandLinesOfANumberedFolder() {
-        const FrameSequence seq{.frames = {"/Renders/shots/shot_0001.png"},
-                                .frameExtension = "png",
-                                .inputMode = FrameInputMode::Numbered,
-                                .number = {"shot_", 4, 1}};
+    // The exact command lines of a numbered folder (the worked example); then
+    // the other input modes, settings truncated, and loop counts as gifsicle
+    // takes them.
+    void commandLines() {
+        FrameSequence seq{.frames = {"/Renders/shots/shot_0001.png"},
+                          .frameExtension = "png",
+                          .inputMode = FrameInputMode::Numbered,
+                          .number = {"shot_", 4, 1}};
         const QString ts = jobTimestamp(QDateTime({2026, 1, 5}, {10, 30}, QTimeZone(3600)));
         QCOMPARE(ts, "20260105T093000"); // in UTC
         ConversionPaths paths = temporaryPaths("TMP", ts);
         paths.optimiserOutput = "OUT/animation.gif";
-        const CommandLines lines = buildCommandLines(
-            seq, "/Renders/shots", JobSettings::clamped(15, 600, 256, 30, 0, 1), paths);
+        CommandLines lines = buildCommandLines(seq, "/Renders/shots",
+                                               JobSettings::clamped(15, 600, 256, 30, 0, 1), paths);
         const QString input = "-start_number 1 -framerate 15 -i /Renders/shots/shot_%04d.png";
         QCOMPARE(shellLine(lines.palette),
                  "-xerror -reinit_filter 0 " + input +
@@ -109,13 +112,9 @@ private slots:
             "-xerror -reinit_filter 0 " + input +
                 " -i TMP/palette_20260105T093000.png -lavfi 'scale=600:-1:flags=lanczos [x]; "
                 "[x][1:v] paletteuse=dither=floyd_steinberg' -y TMP/unopt_20260105T093000.gif");
-        QCOMPARE(shellLine(lines.optimiser),
-                 "-O3 --lossy=30 --loopcount -o OUT/animation.gif TMP/unopt_20260105T093000.gif");
-    }
+        const QString files = " -o OUT/animation.gif TMP/unopt_20260105T093000.gif";
+        QCOMPARE(shellLine(lines.optimiser), "-O3 --lossy=30 --loopcount" + files);
 
-    // The other input modes, settings truncated into the command lines, and
-    // loop counts as gifsicle takes them.
-    void settingsEnterCommandLinesTruncated() {
         struct Case {
             JobSettings settings;
             FrameInputMode mode;
@@ -126,29 +125,23 @@ private slots:
             {JobSettings::clamped(15, 600, 256, 0, 0, 1), FrameInputMode::Glob, glob,
              "scale=600:-1:flags=lanczos,palettegen=max_colors=256:", "-O3 --loopcount"},
             {JobSettings::clamped(12.9, 640.7, 255.9, 0.5, 5, 1), FrameInputMode::Staged,
-             "-start_number 0 -framerate 12 -i T/loomfin_frames_ts/frame_%04d.png",
+             "-start_number 0 -framerate 12 -i TMP/loomfin_frames_20260105T093000/frame_%04d.png",
              "scale=640:-1:flags=lanczos,palettegen=max_colors=255:",
              "-O3 --lossy=0 --loopcount=4 --colors 255"},
             {JobSettings::clamped(15, 600, 2, 200, 1, 1), FrameInputMode::Glob, glob,
              "max_colors=2:", "-O3 --lossy=200 --no-loopcount --colors 2"},
         };
-        ConversionPaths paths = temporaryPaths("T", "ts");
-        paths.optimiserOutput = "O/out.gif";
-        FrameSequence seq;
-        seq.frameExtension = "png";
         for (const Case &c : cases) {
             seq.inputMode = c.mode;
-            const CommandLines lines = buildCommandLines(seq, "/a b", c.settings, paths);
+            lines = buildCommandLines(seq, "/a b", c.settings, paths);
             QCOMPARE(shellLine(lines.input), c.input);
             QVERIFY2(shellLine(lines.palette).contains(c.filter),
                      qPrintable(shellLine(lines.palette)));
-            QCOMPARE(shellLine(lines.optimiser),
-                     c.optimiser + QString(" -o O/out.gif T/unopt_ts.gif"));
+            QCOMPARE(shellLine(lines.optimiser), c.optimiser + files);
         }
     }
 
     void sizeTexts() {
-        QCOMPARE(sizeText(1), "1 byte");
         QCOMPARE(sizeText(12567), "13 KB"); // rounded
         QCOMPARE(sizeText(3250000000), "3.25 GB");
     }
@@ -253,8 +246,6 @@ private slots:
     void fullDisk() {
         const fs::path folder = freshFolder("frames"), out = freshFolder("small-disk");
         makeFrames(folder, "shot_", 1, 10, 4, 320, 240);
-        if (QProcess::execute("unshare", {"--map-root-user", "--mount", "true"}) != 0)
-            QSKIP("this machine does not allow a private mount namespace for a small disk");
         QProcess process;
         process.start("unshare", {"--map-root-user", "--mount", "sh", "-c",
                                   "mount -t tmpfs -o size=64k loomfin-test \"$2\" || exit 99\n"
@@ -262,11 +253,11 @@ private slots:
                                   "status=$?\nls -A \"$2\"\nexit $status",
                                   "sh", loomfin, str(out), str(folder)});
         QVERIFY(process.waitForFinished(120000));
-        if (process.exitCode() == 99)
-            QSKIP("this machine does not allow mounting a small tmpfs");
+        const QByteArray said = process.readAllStandardError();
+        if (process.exitCode() == 99 || said.startsWith("unshare: "))
+            QSKIP("this machine does not allow a small tmpfs in a private mount namespace");
         QCOMPARE(process.exitCode(), 1);
-        QVERIFY(process.readAllStandardError().endsWith("\nNot enough space to save the GIF in " +
-                                                        str(out).toUtf8() + '\n'));
+        QVERIFY(said.endsWith("\nNot enough space to save the GIF in " + str(out).toUtf8() + '\n'));
         QCOMPARE(process.readAllStandardOutput(), QByteArray()); // nothing left on it
     }
 
@@ -381,7 +372,6 @@ private slots:
         engine.setWidth(300);                            // too late for the accepted job
         QTRY_COMPARE_WITH_TIMEOUT(runningAtEnd.size(), 2, 60000);
         QCOMPARE(runningAtEnd, (QList<bool>{true, false}));
-        QVERIFY(engine.statusMessage().startsWith("Done — animation_"));
         QTRY_VERIFY_WITH_TIMEOUT(engine.notifier()->isIdle(), 10000); // no server is no error
         QCOMPARE(engine.errorMessage(), QString());
         QCOMPARE(entries(out).size(), 2);
@@ -446,10 +436,9 @@ private slots:
         QVERIFY(hanging.waitForFinished(10000));
         std::string tool;
         std::ifstream(fake / "ffmpeg.pid") >> tool;
-        const auto running = [tool] { // and not a zombie waiting for its new parent
-            std::ifstream stat("/proc/" + tool + "/stat");
-            std::string line;
-            return std::getline(stat, line) && line.substr(line.rfind(')') + 1, 3) != " Z ";
+        const auto running = [&] { // and not a zombie waiting for its new parent
+            QFile stat(QString("/proc/%1/stat").arg(tool.c_str()));
+            return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
         };
         QTRY_VERIFY_WITH_TIMEOUT(!running(), 5000);
         QCOMPARE(QProcess::execute(loomfin, convert), 0);
