@@ -1,33 +1,30 @@
 #include "FakeNotificationServer.h"
 
 namespace {
-QString nextConnectionName() {
-    static int n = 0;
-    return QStringLiteral("fake-notifications-%1").arg(++n);
-}
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString service = QStringLiteral("org.freedesktop.Notifications");
+int connections = 0;
 } // namespace
 
 FakeNotificationServer::FakeNotificationServer(bool bodyMarkup, QObject *parent)
     : QObject(parent)
-    , m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, nextConnectionName()))
+    , m_connection(QDBusConnection::connectToBus(
+          QDBusConnection::SessionBus, QStringLiteral("fake-notifications-%1").arg(++connections)))
     , m_bodyMarkup(bodyMarkup) {
     m_registered = m_connection.isConnected() &&
-                   m_connection.registerObject(QStringLiteral("/org/freedesktop/Notifications"),
-                                               this, QDBusConnection::ExportAllSlots) &&
-                   m_connection.registerService(QStringLiteral("org.freedesktop.Notifications"));
+                   m_connection.registerObject(path, this, QDBusConnection::ExportAllSlots) &&
+                   m_connection.registerService(service);
 }
 
 FakeNotificationServer::~FakeNotificationServer() {
-    m_connection.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    m_connection.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+    m_connection.unregisterService(service);
+    m_connection.unregisterObject(path);
     QDBusConnection::disconnectFromBus(m_connection.name());
 }
 
 QStringList FakeNotificationServer::GetCapabilities() {
-    QStringList caps{QStringLiteral("body")};
-    if (m_bodyMarkup)
-        caps << QStringLiteral("body-markup");
-    return caps;
+    return m_bodyMarkup ? QStringList{QStringLiteral("body"), QStringLiteral("body-markup")}
+                        : QStringList{QStringLiteral("body")};
 }
 
 uint FakeNotificationServer::Notify(const QString &appName, uint, const QString &appIcon,
@@ -36,14 +33,4 @@ uint FakeNotificationServer::Notify(const QString &appName, uint, const QString 
     received.append({appName, appIcon, summary, body, hints, timeout});
     emit notified();
     return uint(received.size());
-}
-
-void FakeNotificationServer::CloseNotification(uint) {}
-
-QString FakeNotificationServer::GetServerInformation(QString &vendor, QString &version,
-                                                     QString &specVersion) {
-    vendor = QStringLiteral("test");
-    version = QStringLiteral("1");
-    specVersion = QStringLiteral("1.2");
-    return QStringLiteral("fake");
 }

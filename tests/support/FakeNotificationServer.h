@@ -28,8 +28,7 @@ public slots:
     uint Notify(const QString &appName, uint replacesId, const QString &appIcon,
                 const QString &summary, const QString &body, const QStringList &actions,
                 const QVariantMap &hints, int timeout);
-    void CloseNotification(uint id);
-    QString GetServerInformation(QString &vendor, QString &version, QString &specVersion);
+    void CloseNotification(uint) {}
 
 signals:
     void notified();

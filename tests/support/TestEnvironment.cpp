@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -12,8 +13,7 @@ namespace {
 
 std::filesystem::path makeRoot() {
     if (std::getenv("LOOMFIN_TEST_ISOLATED")) {
-        const char *home = std::getenv("HOME");
-        return std::filesystem::path(home).parent_path();
+        return std::filesystem::path(std::getenv("HOME")).parent_path();
     }
     // Started by hand: isolate before anything reads the environment.
     const char *tmp = std::getenv("TMPDIR");
@@ -31,9 +31,8 @@ std::filesystem::path makeRoot() {
     ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
     ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    ::unsetenv("DISPLAY");
-    ::unsetenv("WAYLAND_DISPLAY");
+    for (const char *variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
+        ::unsetenv(variable);
     ::setenv("LOOMFIN_TEST_ISOLATED", "1", 1);
     return root;
 }
@@ -60,44 +59,44 @@ std::filesystem::path freshFolder(const QString &name) {
 void makeFrames(const std::filesystem::path &folder, const QString &prefix, int first, int count,
                 int digits, int width, int height, const QString &extension) {
     std::filesystem::create_directories(folder);
-    const QString pattern = QString::fromStdString(folder.string()) + QLatin1Char('/') + prefix +
-                            QStringLiteral("%0") + QString::number(digits) + QStringLiteral("d.") +
-                            extension;
+    const QString pattern =
+        str(folder) + '/' + prefix + "%0" + QString::number(digits) + "d." + extension;
     int code = 0;
-    runProgram(
-        QStringLiteral("ffmpeg"),
-        {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("testsrc=size=%1x%2:rate=10").arg(width).arg(height),
-         QStringLiteral("-frames:v"), QString::number(count), QStringLiteral("-start_number"),
-         QString::number(first), QStringLiteral("-y"), pattern},
-        &code);
+    runProgram("ffmpeg",
+               {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+                QString("testsrc=size=%1x%2:rate=10").arg(width).arg(height), "-frames:v",
+                QString::number(count), "-start_number", QString::number(first), "-y", pattern},
+               &code);
     if (code != 0)
         throw std::runtime_error("ffmpeg could not make test frames");
 }
 
 QString runProgram(const QString &program, const QStringList &arguments, int *exitCode) {
     QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, arguments);
-    if (!process.waitForStarted(10000) || !process.waitForFinished(300000)) {
-        if (exitCode)
-            *exitCode = -1;
-        return {};
-    }
+    const bool ended =
+        process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit;
     if (exitCode)
-        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        *exitCode = ended ? process.exitCode() : -1;
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+QString str(const std::filesystem::path &path) {
+    return QString::fromStdString(path.string());
+}
+
+void writeScript(const std::filesystem::path &path, const std::string &body) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+    std::filesystem::permissions(path, std::filesystem::perms(0755));
+}
+
 QString gifInfo(const std::filesystem::path &gif) {
-    return runProgram(QStringLiteral("gifsicle"),
-                      {QStringLiteral("--info"), QString::fromStdString(gif.string())});
+    return runProgram("gifsicle", {"--info", str(gif)});
 }
 
 int gifFrameCount(const std::filesystem::path &gif) {
-    const QRegularExpression images(QStringLiteral("(\\d+) images?"));
-    const auto match = images.match(gifInfo(gif));
+    const auto match = QRegularExpression("(\\d+) images?").match(gifInfo(gif));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
@@ -105,7 +104,7 @@ QStringList entries(const std::filesystem::path &folder) {
     QStringList names;
     std::error_code ec;
     for (const auto &e : std::filesystem::directory_iterator(folder, ec))
-        names << QString::fromStdString(e.path().filename().string());
+        names << str(e.path().filename());
     names.sort();
     return names;
 }

@@ -19,6 +19,10 @@ void makeFrames(const std::filesystem::path &folder, const QString &prefix, int 
                 const QString &extension = QStringLiteral("png"));
 // Runs a program and returns its standard output; fails the test on error.
 QString runProgram(const QString &program, const QStringList &arguments, int *exitCode = nullptr);
+// A path as text.
+QString str(const std::filesystem::path &path);
+// Writes an executable shell script.
+void writeScript(const std::filesystem::path &path, const std::string &body);
 // Number of images in a GIF, as gifsicle --info reports it.
 int gifFrameCount(const std::filesystem::path &gif);
 // Full text of gifsicle --info.
