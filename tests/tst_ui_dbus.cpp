@@ -1,5 +1,3 @@
-#include "Appearance.h"
-#include "FileUrls.h"
 #include "MainWindowHarness.h"
 #include "SingleInstance.h"
 #include "TestEnvironment.h"
@@ -8,83 +6,25 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
-#include <QDesktopServices>
 #include <QProcess>
 #include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QDBusConnection serverBus() {
-    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"servers"_s);
-}
-
-// A service on a connection of the test's own, so the window's calls travel
-// the bus as they would to another program. Records the arguments of each
-// call to its interface, by method, and answers with `reply`.
-class FakeService : public QDBusVirtualObject {
+// The desktop's appearance portal and file manager. Records the arguments of
+// each call, by method, and answers every call with the colour scheme "dark"
+// (what the portal's Read returns; the file manager's callers ignore it).
+class FakeDesktop : public QDBusVirtualObject {
 public:
-    FakeService(const QString &service, const QString &path, const QString &interface,
-                const QVariantList &reply = {})
-        : m_service(service)
-        , m_path(path)
-        , m_interface(interface)
-        , m_reply(reply) {}
-    ~FakeService() override {
-        serverBus().unregisterService(m_service);
-        serverBus().unregisterObject(m_path);
-    }
-    bool serve() {
-        return serverBus().registerVirtualObject(m_path, this) &&
-               serverBus().registerService(m_service);
-    }
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override {
-        if (message.interface() != m_interface)
-            return false;
         calls[message.member()].append(message.arguments());
-        return connection.send(message.createReply(m_reply));
+        const QDBusVariant dark(QVariant::fromValue(QDBusVariant(1u)));
+        return connection.send(message.createReply(QVariant::fromValue(dark)));
     }
     QString introspect(const QString &) const override { return {}; }
-
     QHash<QString, QList<QVariantList>> calls;
-
-private:
-    const QString m_service, m_path, m_interface;
-    const QVariantList m_reply;
 };
-
-// Receives what QDesktopServices would open.
-class OpenedUrls : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
-
-void emitColorScheme(const QString &nameSpace, uint scheme) {
-    QDBusMessage signal =
-        QDBusMessage::createSignal(u"/org/freedesktop/portal/desktop"_s,
-                                   u"org.freedesktop.portal.Settings"_s, u"SettingChanged"_s);
-    signal << nameSpace << u"color-scheme"_s << QVariant::fromValue(QDBusVariant(scheme));
-    serverBus().send(signal);
-}
-
-// Runs the program as a later launch; its exit code once it has handed over.
-int launch(const QStringList &arguments, const QString &workingDirectory = {}) {
-    QProcess later;
-    QSignalSpy finished(&later, &QProcess::finished);
-    later.setWorkingDirectory(workingDirectory);
-    later.start(QCoreApplication::applicationDirPath() + u"/loomfin"_s, arguments);
-    return finished.wait(20000) && later.exitStatus() == QProcess::NormalExit ? later.exitCode()
-                                                                              : -1;
-}
-
-QString pathOf(const std::filesystem::path &path) {
-    return QString::fromStdString(path.string());
-}
-
 } // namespace
 
 // The window and the program among the desktop's services on a private
@@ -93,114 +33,76 @@ class SessionBusTest : public QObject {
     Q_OBJECT
 
     MainWindowHarness m_app;
-    // Answers the colour scheme read with "dark".
-    FakeService m_portal{
-        u"org.freedesktop.portal.Desktop"_s,
-        u"/org/freedesktop/portal/desktop"_s,
-        u"org.freedesktop.portal.Settings"_s,
-        {QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u))))}};
+    FakeDesktop m_desktop;
+    // A connection of the test's own, so the window's calls travel the bus as
+    // they would to another program.
+    QDBusConnection m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"desk"_s);
 
 private slots:
     void initTestCase() {
-        // The portal is up before the application asks it, as on a desktop.
-        QVERIFY(m_portal.serve());
+        // Up before the application asks, as on a desktop.
+        QVERIFY(m_bus.registerVirtualObject(u"/org/freedesktop/portal/desktop"_s, &m_desktop));
+        QVERIFY(m_bus.registerVirtualObject(u"/org/freedesktop/FileManager1"_s, &m_desktop));
+        QVERIFY(m_bus.registerService(u"org.freedesktop.portal.Desktop"_s));
+        QVERIFY(m_bus.registerService(u"org.freedesktop.FileManager1"_s));
         MainWindowHarness::prepare();
     }
+    void cleanupTestCase() { QDBusConnection::disconnectFromBus(u"desk"_s); }
+    void init() { QVERIFY(m_app.load()); }
     void cleanup() {
-        if (m_app.engine())
-            QTRY_VERIFY_WITH_TIMEOUT(!m_app.engine()->isJobRunning(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_app.engine()->isJobRunning(), 20000);
         m_app.unload();
     }
 
-    void appearanceFollowsPortal() {
-        Appearance *appearance = Appearance::instance();
-        QTRY_VERIFY(appearance->isDark());
-        QCOMPARE(m_portal.calls.value(u"Read"_s),
-                 (QList<QVariantList>{{u"org.freedesktop.appearance"_s, u"color-scheme"_s}}));
-        // Another namespace's change is not ours.
-        emitColorScheme(u"org.example.other"_s, 2);
-        QTest::qWait(200);
-        QVERIFY(appearance->isDark());
-        // The desktop switches to light and back while the program runs.
-        emitColorScheme(u"org.freedesktop.appearance"_s, 2);
-        QTRY_VERIFY(!appearance->isDark());
-        emitColorScheme(u"org.freedesktop.appearance"_s, 1);
-        QTRY_VERIFY(appearance->isDark());
-        emitColorScheme(u"org.freedesktop.appearance"_s, 0);
-        QTRY_VERIFY(!appearance->isDark());
+    // Dark at start, as the portal says, then light and dark as the desktop switches.
+    void logoFollowsPortal() {
+        const auto logo = [this] {
+            return m_app.property("logoImage", "source").toUrl().fileName();
+        };
+        QTRY_COMPARE(logo(), u"logo-dark.svg"_s);
+        QTRY_COMPARE(m_app.property("logoImage", "status").toInt(), 1); // Image.Ready
+        for (uint scheme : {2u, 1u}) {
+            QDBusMessage signal = QDBusMessage::createSignal(u"/org/freedesktop/portal/desktop"_s,
+                                                             u"org.freedesktop.portal.Settings"_s,
+                                                             u"SettingChanged"_s);
+            signal << u"org.freedesktop.appearance"_s << u"color-scheme"_s
+                   << QVariant::fromValue(QDBusVariant(scheme));
+            QVERIFY(m_bus.send(signal));
+            QTRY_COMPARE(logo(), scheme == 1 ? u"logo-dark.svg"_s : u"logo.svg"_s);
+        }
     }
 
-    void showInFolder_data() {
-        QTest::addColumn<bool>("fileManager");
-        QTest::newRow("file manager on the bus") << true;
-        QTest::newRow("no file manager: the folder opens") << false;
-    }
-    void showInFolder() {
-        QFETCH(bool, fileManager);
-        FakeService manager(u"org.freedesktop.FileManager1"_s, u"/org/freedesktop/FileManager1"_s,
-                            u"org.freedesktop.FileManager1"_s);
-        QVERIFY(!fileManager || manager.serve());
-        OpenedUrls opened;
-        QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
-        QVERIFY(m_app.load());
-        const QUrl output = QUrl::fromLocalFile(u"/home/u/GIF Output/my clip#1.gif"_s);
-        m_app.engine()->postCompletion(output, u"4 KB"_s);
+    // (Without a file manager the folder opens: tst_ui_window.)
+    void showInFolderAsksFileManager() {
+        m_app.engine()->postCompletion(QUrl::fromLocalFile(u"/home/u/A B/c#1.gif"_s), u"4 KB"_s);
         QTRY_VERIFY(m_app.strip("resultStrip", true));
-
-        QSignalSpy revealed(m_app.find("fileRevealer"), SIGNAL(revealed(QUrl, bool)));
         m_app.click("showInFolderButton");
-        // The bus may answer while the click is still being processed.
-        QTRY_COMPARE_WITH_TIMEOUT(revealed.count(), 1, 5000);
-        QDesktopServices::unsetUrlHandler(u"file"_s);
-        QCOMPARE(revealed.at(0).at(1).toBool(), fileManager);
-        const QList<QVariantList> shown{
-            {QStringList{u"file:///home/u/GIF%20Output/my%20clip%231.gif"_s}, QString()}};
-        QCOMPARE(manager.calls.value(u"ShowItems"_s), fileManager ? shown : QList<QVariantList>{});
-        const QList<QUrl> folder{QUrl::fromLocalFile(u"/home/u/GIF Output"_s)};
-        QCOMPARE(opened.urls, fileManager ? QList<QUrl>{} : folder);
-
-        // Nothing else changes; the panel stays.
-        QCOMPARE(m_app.engine()->lastOutputURL(), output);
-        QCOMPARE(m_app.engine()->statusMessage(), u"Done — my clip#1.gif (4 KB)"_s);
-        QVERIFY(m_app.strip("resultStrip", true));
+        const QList<QVariantList> shown{{QStringList{u"file:///home/u/A%20B/c%231.gif"_s}, u""_s}};
+        QTRY_COMPARE(m_desktop.calls.value(u"ShowItems"_s), shown);
     }
 
-    void laterLaunchesHandOverToWindow() {
-        QVERIFY(m_app.load());
+    // A later launch hands its request to the running window and ends: no
+    // paths bring the window forward, a folder (relative to where the launch
+    // runs) is converted.
+    void laterLaunchesHandOver() {
         SingleInstance instance;
         QCOMPARE(instance.claim(), SingleInstance::Role::Primary);
         AppSetup::serveInstance(instance, m_app.window(), *m_app.router());
         QSignalSpy activations(&instance, &SingleInstance::activateRequested);
-
-        // Without paths the window is brought forward; with a folder it converts it.
-        QCOMPARE(launch({}), 0);
+        const auto launch = [](const QStringList &arguments, const std::filesystem::path &in) {
+            QProcess later;
+            QSignalSpy finished(&later, &QProcess::finished); // this window answers meanwhile
+            later.setWorkingDirectory(QString::fromStdString(in.string()));
+            later.start(QCoreApplication::applicationDirPath() + u"/loomfin"_s, arguments);
+            return finished.wait(20000) ? later.exitCode() : -1; // a crash: its signal
+        };
+        const auto folder = TestEnvironment::freshFolder(u"my frames"_s); // empty: fails at once
+        QCOMPARE(launch({}, folder), 0);
         QTRY_COMPARE(activations.count(), 1);
-        // (An empty folder: the job fails at once, saying so.)
-        const auto folder = TestEnvironment::freshFolder(u"my frames"_s);
-        QCOMPARE(launch({pathOf(folder)}), 0);
+        QCOMPARE(launch({QString::fromStdString(folder.filename().string())}, folder.parent_path()),
+                 0);
         QTRY_VERIFY(m_app.engine()->errorMessage().startsWith(u"No image files found"_s));
         QCOMPARE(activations.count(), 1);
-        QVERIFY(m_app.window()->isVisible());
-    }
-
-    void laterLaunchCallsRunningInstance() {
-        FakeService running(SingleInstance::serviceName(), SingleInstance::objectPath(),
-                            u"org.freedesktop.Application"_s);
-        QVERIFY(running.serve());
-        const auto folder = TestEnvironment::freshFolder(u"work"_s);
-
-        // Relative paths, dot-dots, file URLs as given; empty arguments skipped.
-        QCOMPARE(launch({u"shot 1.png"_s, u"/abs/../abs/b.png"_s, u"file:///t/a%20b.png"_s, u""_s},
-                        pathOf(folder)),
-                 0);
-        const QUrl first = QUrl::fromLocalFile(pathOf(folder) + u"/shot 1.png"_s);
-        QCOMPARE(running.calls.value(u"Open"_s).value(0).value(0).toStringList(),
-                 (QStringList{QString::fromLatin1(first.toEncoded()), u"file:///abs/b.png"_s,
-                              u"file:///t/a%20b.png"_s}));
-
-        QCOMPARE(launch({}), 0);
-        QCOMPARE(running.calls.value(u"Activate"_s).size(), 1);
-        QCOMPARE(running.calls.value(u"Open"_s).size(), 1);
     }
 };
 

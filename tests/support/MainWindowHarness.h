@@ -11,8 +11,6 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QQmlApplicationEngine>
 #include <QQmlExtensionPlugin>
 #include <QQuickItem>
@@ -75,28 +73,15 @@ public:
     void click(const char *objectName) const {
         QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centreOf(objectName));
     }
-    // Presses a control as a screen reader does; false if it offers no press.
+    // Presses a control as a screen reader does; false if it offers no actions.
     static bool pressAccessibly(QObject *control) {
         QAccessible::setActive(true);
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
-        QAccessibleActionInterface *actions = accessible ? accessible->actionInterface() : nullptr;
-        if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        if (!accessible || !accessible->actionInterface())
             return false;
-        actions->doAction(QAccessibleActionInterface::pressAction());
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         return true;
     }
-    // Drags in and drops at the drop zone's centre, as a file manager does;
-    // returns whether the drop was accepted.
-    bool drop(const QMimeData &data) const {
-        const QPoint at = centreOf("dropZone");
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        for (QEvent *event : std::initializer_list<QEvent *>{&enter, &move, &drop})
-            QCoreApplication::sendEvent(m_window, event);
-        return drop.isAccepted();
-    }
-
     // A strip of the window is fully on screen (its animations over, so a
     // click lands inside it), or gone.
     bool strip(const char *objectName, bool shown) const {
