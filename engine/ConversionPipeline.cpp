@@ -84,6 +84,11 @@ QString notEnoughSpaceMessage(const fs::path &folder) {
     return QStringLiteral("Not enough space to save the GIF in ") + displayPath(folder);
 }
 
+QString couldNotSaveMessage(const fs::path &folder, int error) {
+    return QStringLiteral("Could not save the GIF in %1: %2")
+        .arg(displayPath(folder), describe(error));
+}
+
 } // namespace
 
 QString jobTimestamp(const QDateTime &when) {
@@ -321,8 +326,7 @@ bool Conversion::checkOptimisedGif(const QString &toolText) {
     }
     if (const int error = syncToDisk(m_optimiserOutput)) {
         fail(isOutOfSpace(error) ? notEnoughSpaceMessage(folder)
-                                 : QStringLiteral("Could not save the GIF in %1: %2")
-                                       .arg(displayPath(folder), describe(error)));
+                                 : couldNotSaveMessage(folder, error));
         return false;
     }
     return true;
@@ -377,8 +381,7 @@ void Conversion::run() {
     int partError = 0;
     m_optimiserOutput = makeOptimiserOutput(folder, ts, &partError);
     if (m_optimiserOutput.empty())
-        return fail(QStringLiteral("Could not save the GIF in %1: %2")
-                        .arg(displayPath(folder), describe(partError)));
+        return fail(couldNotSaveMessage(folder, partError));
     m_private->registerPartialOutput(m_optimiserOutput);
     paths.optimiserOutput = m_optimiserOutput;
     const CommandLines lines = buildCommandLines(sequence, m_request.folder, settings, paths);

@@ -8,12 +8,12 @@
 // in SettingsTable). NaN clamps to the lower bound of its range, so a job
 // never sees it.
 struct JobSettings {
-    double fps = 15;
-    double width = 600;
-    double maxColors = 256;
-    double lossy = 0;
-    qint64 loopCount = 0;
-    qint64 frameSkip = 1;
+    double fps = numericSetting(SettingId::Fps).defaultValue;
+    double width = numericSetting(SettingId::Width).defaultValue;
+    double maxColors = numericSetting(SettingId::MaxColors).defaultValue;
+    double lossy = numericSetting(SettingId::Lossy).defaultValue;
+    qint64 loopCount = qint64(numericSetting(SettingId::LoopCount).defaultValue);
+    qint64 frameSkip = qint64(numericSetting(SettingId::FrameSkip).defaultValue);
 
     static JobSettings clamped(double fps, double width, double maxColors, double lossy,
                                qint64 loopCount, qint64 frameSkip);
