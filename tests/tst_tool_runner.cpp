@@ -108,12 +108,13 @@ private slots:
                             Cancel cancel = Never) {
             QTest::newRow(tag) << QByteArray(script) << int(cancel) << status << text;
         };
-        // Lines split between writes, carriage returns as line ends, blanks trimmed.
-        row("tail", "printf 'a\\nb' >&2; sleep .1; printf 'c\\n\\n  d\\re  \\r\\nf\\n' >&2", 3,
+        // Lines split between reads ("drained" waits until the runner has read
+        // all that was written), carriage returns as line ends, blanks trimmed.
+        row("tail", "printf 'a\\nb' >&2; drained; printf 'c\\n\\n  d\\re  \\r\\nf\\n' >&2", 3,
             "d\ne\nf");
         row("long line cut between characters",
             "head -c 4095 /dev/zero | tr '\\0' a >&2; printf '\\303\\251tail\\nb\\303' >&2; "
-            "sleep 0.1; printf '\\251' >&2",
+            "drained; printf '\\251' >&2",
             1, QByteArray(4095, 'a') + "\nb\xc3\xa9");
         row("not UTF-8", "printf '\\377\\na\\nb\\nc\\nd\\n' >&2", 1, "");
         // Both pipes drained while the child runs, and nothing accumulated.
@@ -141,8 +142,12 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, text);
         const fs::path folder = TestEnvironment::freshFolder(u"run"_s);
-        writeProgram(folder / "tool",
-                     "#!/bin/sh\n" + script.toStdString() + "\nexit " + std::to_string(status));
+        // "drained": the bytes left unread in standard error's pipe (FIONREAD) reach 0.
+        const std::string drained = "drained() { perl -e '$n = pack q(i), 0; "
+                                    "1 while ioctl(STDERR, 0x541B, $n) && unpack(q(i), $n) "
+                                    "&& select(undef, undef, undef, .01) + 1'; }\n";
+        writeProgram(folder / "tool", "#!/bin/sh\n" + drained + script.toStdString() + "\nexit " +
+                                          std::to_string(status));
         JobControl control;
         if (cancel == WhileStarting)
             control.cancel();
