@@ -316,8 +316,10 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
         for (const fs::path &part : parts)
             removeQuietly(part);
     };
-    if (m_control.isCancelled())
-        return removeParts(), false;
+    if (m_control.isCancelled()) {
+        removeParts();
+        return false;
+    }
     for (const ProcessResult &run : results) {
         if (run.exitStatus != 0) {
             removeParts();
@@ -392,7 +394,7 @@ void Conversion::run() {
     if (rangeCount == 0)
         rangeCount = environmentValue(m_request.environment, "LOOMFIN_SEQUENTIAL") == "1"
                          ? 1
-                         : plannedRangeCount(frameCount, systemRangeLimits());
+                         : plannedRangeCount(frameCount, RangeLimits::ofThisSystem());
     const std::vector<FrameRange> ranges =
         planFrameRanges(frameCount, int(truncatedInteger(settings.fps)), rangeCount);
     // Ranges start at a frame number, which a glob has not.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RangeLimits.h"
+
 #include <QtGlobal>
 
 #include <string>
@@ -16,20 +18,12 @@ struct FrameRange {
     bool operator==(const FrameRange &) const = default;
 };
 
-// What bounds the number of ranges on this machine.
-struct RangeLimits {
-    int cores = 1;              // the cores this process may run on
-    qint64 availableMemory = 0; // bytes
-};
-
-// Below this many frames a range costs more in tool start-up (about 0.15 s
-// of CPU: 6 frames of 1280×720, 33 of 320×240) than it saves.
+// A range's own ffmpeg takes about 0.15 s of CPU to start, the work of 6
+// frames of 1280×720 or 33 of 320×240 (scaled to 600 and 320 wide); from
+// this length on a range saves at least twice what it costs.
 inline constexpr qint64 minimumRangeFrames = 64;
 // Room for one GIF-pass process (about 100 MB at 1280×720).
 inline constexpr qint64 memoryPerRange = 256LL * 1024 * 1024;
-
-// The cores of sched_getaffinity and MemAvailable of /proc/meminfo.
-RangeLimits systemRangeLimits();
 
 // How many ranges a job of `frames` frames is split into: one per core, as
 // memory allows, each at least minimumRangeFrames long; at least 1.
