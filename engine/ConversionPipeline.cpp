@@ -1,10 +1,13 @@
 #include "ConversionPipeline.h"
 
 #include "FileUrls.h"
+#include "FrameRange.h"
 #include "GifFile.h"
+#include "GifJoiner.h"
 #include "JobControl.h"
 #include "JobReporter.h"
 #include "NumberFormat.h"
+#include "ParallelRuns.h"
 #include "PrivateFolder.h"
 #include "ToolRunner.h"
 
@@ -267,6 +270,9 @@ private:
     bool runStep(const std::string &tool, const std::vector<std::string> &arguments,
                  const RunOptions &options, const QString &failurePrefix,
                  ProcessResult *result = nullptr);
+    bool runGifPassInRanges(const std::string &ffmpeg, const std::vector<std::string> &gifLine,
+                            const std::vector<FrameRange> &ranges, const fs::path &joined,
+                            const RunOptions &options);
     bool checkFrameCount(const fs::path &gif, qint64 expected);
     bool checkOptimisedGif(const QString &toolText);
 
@@ -289,6 +295,44 @@ bool Conversion::runStep(const std::string &tool, const std::vector<std::string>
         return true;
     fail(failurePrefix + condenseToolOutput(run.exitStatus, run.outputText));
     return false;
+}
+
+// Each range its own ffmpeg, side by side; the first range that fails fails
+// the job with its own text. The parts live in the private folder.
+bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
+                                    const std::vector<std::string> &gifLine,
+                                    const std::vector<FrameRange> &ranges, const fs::path &joined,
+                                    const RunOptions &options) {
+    std::vector<std::vector<std::string>> runs;
+    std::vector<fs::path> parts;
+    for (std::size_t k = 0; k < ranges.size(); ++k) {
+        parts.push_back(joined.parent_path() /
+                        (joined.stem().native() + "_" + std::to_string(k) + ".gif"));
+        runs.push_back(
+            rangeArguments(gifLine, ranges[k], k + 1 == ranges.size(), parts.back().native()));
+    }
+    const std::vector<ProcessResult> results = runToolsInParallel(ffmpeg, runs, options);
+    const auto removeParts = [&parts] {
+        for (const fs::path &part : parts)
+            removeQuietly(part);
+    };
+    if (m_control.isCancelled()) {
+        removeParts();
+        return false;
+    }
+    for (const ProcessResult &run : results) {
+        if (run.exitStatus != 0) {
+            removeParts();
+            fail(QStringLiteral("FFmpeg GIF creation failed: ") +
+                 condenseToolOutput(run.exitStatus, run.outputText));
+            return false;
+        }
+    }
+    const bool complete = joinGifs(parts, joined);
+    removeParts();
+    if (!complete)
+        fail(QStringLiteral("FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
+    return complete;
 }
 
 // ffmpeg ends the sequence early at an unreadable or empty frame and still
@@ -341,10 +385,21 @@ void Conversion::run() {
         return fail(missingToolsMessage());
 
     const JobSettings &settings = m_request.settings;
-    const std::optional<FrameSequence> found =
+    std::optional<FrameSequence> found =
         discoverFrameSequence(m_request.folder, m_request.files, settings.frameSkip);
     if (!found)
         return fail(noImagesMessage());
+    const qint64 frameCount = qint64(found->frames.size());
+    int rangeCount = m_request.frameRanges;
+    if (rangeCount == 0)
+        rangeCount = environmentValue(m_request.environment, "LOOMFIN_SEQUENTIAL") == "1"
+                         ? 1
+                         : plannedRangeCount(frameCount, RangeLimits::ofThisSystem());
+    const std::vector<FrameRange> ranges =
+        planFrameRanges(frameCount, int(truncatedInteger(settings.fps)), rangeCount);
+    // Ranges start at a frame number, which a glob has not.
+    if (ranges.size() > 1 && found->inputMode == FrameInputMode::Glob)
+        found->inputMode = FrameInputMode::Staged;
     const FrameSequence &sequence = *found;
     if (const auto empty = firstEmptyFrame(sequence))
         return fail(emptyFrameMessage(*empty));
@@ -397,8 +452,11 @@ void Conversion::run() {
         return;
 
     m_reporter.postStatus(QStringLiteral("Creating GIF…"), 0.5);
-    if (!runStep(*ffmpeg, lines.gif, options, QStringLiteral("FFmpeg GIF creation failed: ")) ||
-        !checkFrameCount(paths.unoptimisedFile, qint64(sequence.frames.size())))
+    if (ranges.size() > 1
+            ? !runGifPassInRanges(*ffmpeg, lines.gif, ranges, paths.unoptimisedFile, options)
+            : !runStep(*ffmpeg, lines.gif, options, QStringLiteral("FFmpeg GIF creation failed: ")))
+        return;
+    if (!checkFrameCount(paths.unoptimisedFile, frameCount))
         return;
 
     m_reporter.postStatus(QStringLiteral("Optimising with gifsicle…"), 0.8);

@@ -52,10 +52,13 @@ const char usageText[] =
     "  --output DIR   folder for the GIFs\n"
     "  --dry-run      show the frames found and the commands, run nothing\n"
     "  --notify       post a desktop notification when done\n"
+    "  --sequential   run one tool process at a time (for comparison, or as a way\n"
+    "                 out); otherwise a long job's GIF pass runs as frame ranges,\n"
+    "                 one per core, joined into the same GIF\n"
     "  -h, --help     show this help\n"
     "  -V, --version  show the version\n"
     "\n"
-    "Each job already keeps two cores busy with ffmpeg. To run folders in parallel\n"
+    "A long job already keeps every core busy. To run folders in parallel\n"
     "anyway, start one loomfin per folder:\n"
     "  printf '%s\\0' shots_*/ | xargs -0 -n1 -P2 loomfin convert\n";
 
@@ -64,6 +67,7 @@ struct Options {
     std::optional<fs::path> output;
     bool dryRun = false;
     bool notify = false;
+    bool sequential = false;
     std::vector<fs::path> paths;
 };
 
@@ -133,6 +137,10 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options,
         }
         if (arg == "--notify") {
             options.notify = true;
+            continue;
+        }
+        if (arg == "--sequential") {
+            options.sequential = true;
             continue;
         }
         std::string name = arg;
@@ -476,6 +484,7 @@ int runConvertCommand(int argc, char **argv) {
     for (BatchJob &job : jobs) {
         job.request.settings = settings;
         job.request.outputFolder = outputFolder;
+        job.request.frameRanges = options.sequential ? 1 : 0;
     }
 
     if (options.dryRun) {

@@ -17,8 +17,8 @@ void JobControl::cancel() {
     std::lock_guard lock(m_mutex);
     m_cancelled = true;
     // The runner escalates to SIGKILL if the child ignores this.
-    if (m_child > 0)
-        ::kill(m_child, SIGTERM);
+    for (const pid_t child : m_children)
+        ::kill(child, SIGTERM);
     if (m_wake >= 0) {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(m_wake, &one, sizeof one);
@@ -29,11 +29,11 @@ bool JobControl::attachChild(pid_t pid) {
     std::lock_guard lock(m_mutex);
     if (m_cancelled)
         return false;
-    m_child = pid;
+    m_children.push_back(pid);
     return true;
 }
 
-void JobControl::detachChild() {
+void JobControl::detachChild(pid_t pid) {
     std::lock_guard lock(m_mutex);
-    m_child = 0;
+    std::erase(m_children, pid);
 }

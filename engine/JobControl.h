@@ -3,9 +3,10 @@
 #include <atomic>
 #include <mutex>
 #include <sys/types.h>
+#include <vector>
 
 // Lets the owner of a running job stop it: cancel() marks the job and
-// terminates the child process it is waiting on, if any.
+// terminates the child processes it is waiting on (one per frame range).
 class JobControl {
 public:
     JobControl();
@@ -20,11 +21,11 @@ public:
     // Called by the tool runner around a child's life. Returns false (and
     // registers nothing) when the job is already cancelled.
     bool attachChild(pid_t pid);
-    void detachChild();
+    void detachChild(pid_t pid);
 
 private:
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex;
-    pid_t m_child = 0;
+    std::vector<pid_t> m_children;
     int m_wake = -1;
 };

@@ -19,6 +19,10 @@ struct JobRequest {
     // The process environment ("NAME=value") when the job was accepted: the
     // job reads PATH and TMPDIR from it and hands it to the tools.
     std::vector<std::string> environment;
+    // Frame ranges of the GIF pass: 0 plans them from the cores, memory and
+    // length (LOOMFIN_SEQUENTIAL=1 in `environment` makes that 1); 1 is the
+    // sequential pipeline; more are taken as far as the delay cycle allows.
+    int frameRanges = 0;
 
     // The input of a folder job (settings and output folder still to fill).
     static JobRequest forFolder(const QUrl &folderURL);

@@ -387,7 +387,7 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     // SIGTERM may have ended the child before the loop saw the cancellation.
     const bool cancelled = killAt || (control && control->isCancelled());
     if (attached)
-        control->detachChild();
+        control->detachChild(pid);
 
     int status = 0;
     if (!statusLost) {

@@ -19,6 +19,8 @@
 #include <csignal>
 #include <mutex>
 #include <poll.h>
+#include <sched.h>
+#include <semaphore>
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -158,7 +160,7 @@ private slots:
              it.hasNext();)
             options << it.next().capturedTexts().mid(1);
         options.removeAll(QString());
-        QCOMPARE(options.size(), 17);
+        QCOMPARE(options.size(), 18);
         for (const QString &o : options)
             QVERIFY2(man.contains(QRegularExpression(QRegularExpression::escape(o) + "(?![-\\w])")),
                      qPrintable(o));
@@ -199,6 +201,40 @@ private slots:
                  qPrintable(info));
         QCOMPARE(entries(out).size(), 2);
         QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList());
+    }
+
+    // A long job's GIF pass runs as one ffmpeg per core (here at most 2: 128
+    // frames make two ranges of the shortest length); --sequential and
+    // LOOMFIN_SEQUENTIAL=1 keep one.
+    void sequentialKeepsOneProcess_data() {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        QCOMPARE(::sched_getaffinity(0, sizeof set, &set), 0);
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("planned") << QStringList() << std::min(2, CPU_COUNT(&set));
+        QTest::newRow("--sequential") << QStringList{"--sequential"} << 1;
+        QTest::newRow("LOOMFIN_SEQUENTIAL=1") << QStringList{"LOOMFIN_SEQUENTIAL=1"} << 1;
+    }
+
+    void sequentialKeepsOneProcess() {
+        QFETCH(QStringList, extra);
+        QFETCH(int, runs);
+        const fs::path folder = freshFolder("frames"), out = freshFolder("out");
+        const fs::path bin = freshFolder("bin");
+        makeFrames(folder, "shot_", 1, 128, 4, 16, 16);
+        writeScript(bin / "ffmpeg", "case \"$*\" in *paletteuse*) echo >> \"$0.runs\";; esac\n"
+                                    "exec /usr/bin/ffmpeg \"$@\"");
+        const QString env = extra.value(0).startsWith("LOOMFIN") ? extra.takeFirst() : "A=1";
+        int code = -1;
+        runProgram("env",
+                   QStringList{env, "PATH=" + str(bin) + ":/usr/bin:/bin", loomfin, "convert",
+                               "--width", "100", "--output", str(out)} +
+                       extra + QStringList{str(folder)},
+                   &code);
+        QCOMPARE(code, 0);
+        QCOMPARE(runProgram("wc", {"-l", str(bin / "ffmpeg.runs")}).section(u' ', 0, 0).toInt(),
+                 runs);
     }
 
     // Ctrl-C, SIGTERM and SIGHUP stop the running job cleanly and skip the

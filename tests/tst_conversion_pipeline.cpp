@@ -7,6 +7,7 @@
 #include "ConverterEngine.h"
 #include "FakeNotificationServer.h"
 #include "FileUrls.h"
+#include "FrameRange.h"
 #include "JobControl.h"
 #include "PrivateFolder.h"
 #include "RecordingReporter.h"
@@ -57,7 +58,37 @@ struct Job {
     int frames = 0;                 // in the GIF; 0: the job fails
     QString failure = {};           // how its failure text starts
     QString tool = {}, script = {}; // a fake tool
+    // Frame ranges asked for, and the GIF-pass processes that must run; the
+    // GIF then decodes like the one-process job's.
+    int ranges = 0, runs = 1;
+    JobSettings settings = JobSettings::clamped(15, 100, 256, 0, 3, 1);
+    bool files = false; // a files job (staged) rather than a folder job
 };
+
+// Every decoded frame's checksum and start (in centiseconds) and every
+// delay, or with `lossy` the frame count and total duration.
+QString decoded(const fs::path &gif, bool lossy) {
+    const QString frames =
+        runProgram("ffmpeg", {"-loglevel", "error", "-i", str(gif), "-fps_mode", "passthrough",
+                              "-enc_time_base", "-1", "-f", "framemd5", "-"});
+    QStringList each, delays;
+    for (auto it = QRegularExpression("^0, +\\d+, +(\\d+), +\\d+, +\\d+, +(\\w+)$",
+                                      QRegularExpression::MultilineOption)
+                       .globalMatch(frames);
+         it.hasNext();) {
+        const auto line = it.next();
+        each << line.captured(1) + ' ' + line.captured(2);
+    }
+    qint64 duration = 0;
+    for (auto it = QRegularExpression("delay ([\\d.]+)s").globalMatch(gifInfo(gif));
+         it.hasNext();) {
+        const qint64 delay = qRound64(it.next().captured(1).toDouble() * 100);
+        duration += delay;
+        delays << QString::number(delay);
+    }
+    return lossy ? QString("%1 frames, %2 cs").arg(each.size()).arg(duration)
+                 : each.join(u'\n') + '\n' + delays.join(u' ');
+}
 
 } // namespace
 
@@ -141,6 +172,39 @@ private slots:
         }
     }
 
+    // Ranges: one per core as memory and length allow; each starts on the
+    // delay cycle and ends with the delay the whole file gives its last frame.
+    void frameRanges() {
+        const qint64 gib = 1LL << 30;
+        QCOMPARE(plannedRangeCount(127, {2, 8 * gib}), 1); // a range is at least 64 frames
+        QCOMPARE(plannedRangeCount(128, {2, 8 * gib}), 2);
+        QCOMPARE(plannedRangeCount(2000, {16, 1 * gib}), 4);
+        QCOMPARE(plannedRangeCount(2000, {16, 64 * gib}), 16);
+        QCOMPARE(plannedRangeCount(3, {0, 0}), 1);
+        for (const auto &[fps, cycle, delays] : {std::tuple{15, 3, "7 6 7 7 6 7 7 7"},
+                                                 {7, 7, "14 15 14 14 14 15 14 14"},
+                                                 {10, 1, "10 10 10 10 10 10 10 10"},
+                                                 {60, 3, "2 1 2 2 1 2 2 2"}}) {
+            QStringList made;
+            for (int i = 0; i < 8; ++i)
+                made << QString::number(frameDelay(i, 8, fps));
+            QCOMPARE(made.join(u' '), delays);
+            QCOMPARE(delayCycle(fps), cycle);
+        }
+        using R = std::vector<FrameRange>;
+        QCOMPARE(planFrameRanges(13, 15, 7),
+                 (R{{0, 3, 7}, {3, 3, 7}, {6, 3, 7}, {9, 3, 7}, {12, 1, 7}}));
+        QCOMPARE(planFrameRanges(40, 7, 2), (R{{0, 21, 14}, {21, 19, 14}}));
+        QCOMPARE(planFrameRanges(5, 15, 3), (R{{0, 3, 7}, {3, 2, 7}}));
+        QCOMPARE(planFrameRanges(7, 10, 7).size(), 7u);
+        QCOMPARE(shellLine(rangeArguments({"-start_number", "1", "-i", "p", "-y", "all.gif"},
+                                          {3, 3, 7}, false, "part.gif")),
+                 "-start_number 4 -i p -frames:v 3 -final_delay 7 -y part.gif");
+        QCOMPARE(shellLine(rangeArguments({"-start_number", "0", "-i", "p", "-y", "all.gif"},
+                                          {12, 1, 6}, true, "last.gif")),
+                 "-start_number 12 -i p -final_delay 6 -y last.gif");
+    }
+
     void sizeTexts() {
         QCOMPARE(sizeText(12567), "13 KB"); // rounded
         QCOMPARE(sizeText(3250000000), "3.25 GB");
@@ -198,6 +262,52 @@ private slots:
         QTest::newRow("optimiser writes nothing, exit 0")
             << Job{":", 0, "gifsicle optimisation failed: it wrote an incomplete GIF (Zero KB)",
                    "gifsicle", "exit 0"};
+        // Frame ranges: each starts on the delay cycle (15 fps: 3 frames).
+        const QString thirteen = "cp shot_0012.png shot_0013.png";
+        QTest::newRow("2 ranges, glob")
+            << Job{.setup = "set -- a b c d e f g h i j k l; for n in $(seq 12); do "
+                            "mv shot_$(printf %04d $n).png $1.png; shift; done",
+                   .frames = 12,
+                   .ranges = 2,
+                   .runs = 2};
+        QTest::newRow("3 ranges") << Job{.setup = ":", .frames = 12, .ranges = 3, .runs = 3};
+        QTest::newRow("7 ranges, the last one frame")
+            << Job{.setup = thirteen, .frames = 13, .ranges = 7, .runs = 5};
+        QTest::newRow("7 ranges, one-frame ranges (10 fps)")
+            << Job{.setup = ":",
+                   .frames = 12,
+                   .ranges = 7,
+                   .runs = 7,
+                   .settings = JobSettings::clamped(10, 100, 256, 0, 3, 1)};
+        QTest::newRow("2 ranges, 7 fps")
+            << Job{.setup = ":",
+                   .frames = 12,
+                   .ranges = 2,
+                   .runs = 2,
+                   .settings = JobSettings::clamped(7, 100, 256, 0, 3, 1)};
+        QTest::newRow("3 ranges, every 2nd frame")
+            << Job{.setup = ":",
+                   .frames = 6,
+                   .ranges = 3,
+                   .runs = 3,
+                   .settings = JobSettings::clamped(20, 100, 256, 0, 3, 2)};
+        QTest::newRow("2 ranges, files job")
+            << Job{.setup = ":", .frames = 12, .ranges = 2, .runs = 2, .files = true};
+        QTest::newRow("2 ranges, lossy")
+            << Job{.setup = ":",
+                   .frames = 12,
+                   .ranges = 2,
+                   .runs = 2,
+                   .settings = JobSettings::clamped(15, 100, 256, 40, 3, 1)};
+        QTest::newRow("a range fails") << Job{
+            .setup = ":",
+            .failure = "FFmpeg GIF creation failed: range 2 | broke",
+            .tool = "ffmpeg",
+            .script =
+                "case \"$*\" in *'-start_number 7 '*paletteuse*) printf 'range 2\\nbroke\\n' >&2; "
+                "exit 1;; esac\nexec /usr/bin/ffmpeg \"$@\"",
+            .ranges = 2,
+            .runs = 2};
     }
 
     void jobs() {
@@ -212,13 +322,31 @@ private slots:
         int code = -1;
         runProgram("sh", {"-c", "cd \"$0\" && : > notes.txt && " + job.setup, str(folder)}, &code);
         QCOMPARE(code, 0);
-        if (!job.tool.isEmpty())
-            writeScript(m_tools / "Tools" / job.tool.toStdString(), job.script.toStdString());
+        const fs::path runs = m_tools / "gif-passes";
+        writeScript(
+            m_tools / "Tools/ffmpeg", // counts the GIF-pass processes
+            "case \"$*\" in *paletteuse*) echo >> \"" + runs.string() + "\";; esac\n" +
+                (job.tool == "ffmpeg" ? job.script.toStdString() : "exec /usr/bin/ffmpeg \"$@\""));
+        if (job.tool == "gifsicle")
+            writeScript(m_tools / "Tools/gifsicle", job.script.toStdString());
 
+        JobRequest r = request(folder, out, job.settings);
+        r.frameRanges = job.ranges;
+        if (job.files) {
+            r.files.emplace();
+            for (const QString &name : entries(folder))
+                if (name.endsWith(".png"))
+                    r.files->push_back(folder / name.toStdString());
+        }
         RecordingReporter reporter;
         const mode_t umask = ::umask(027);
-        run(request(folder, out, JobSettings::clamped(15, 100, 256, 0, 3, 1)), reporter);
+        run(r, reporter);
         ::umask(umask);
+        if (job.ranges > 1 || job.frames > 0)
+            QCOMPARE(entries(runs.parent_path()).contains("gif-passes")
+                         ? runProgram("wc", {"-l", str(runs)}).section(u' ', 0, 0).toInt()
+                         : 0,
+                     job.runs);
         if (job.frames == 0) {
             QVERIFY2(reporter.failures.size() == 1 && reporter.failures[0].startsWith(job.failure),
                      qPrintable(reporter.failures.join(u'\n')));
@@ -227,18 +355,31 @@ private slots:
             return;
         }
         QCOMPARE(reporter.failures, QStringList());
+        QVERIFY(reporter.stages.value(0).contains(QString(" %1 ").arg(job.frames)));
         QCOMPARE(reporter.stages,
-                 (QStringList{QString("Found %1 frames… @0.05").arg(job.frames),
-                              "Generating colour palette… @0.2", "Creating GIF… @0.5",
-                              "Optimising with gifsicle… @0.8"}));
+                 (QStringList{reporter.stages.value(0), "Generating colour palette… @0.2",
+                              "Creating GIF… @0.5", "Optimising with gifsicle… @0.8"}));
         const fs::path gif = localPathFromUrl(reporter.outputs.value(0));
         QCOMPARE(entries(out), QStringList{str(gif.filename())}); // animation_<UTC time>.gif
         QCOMPARE(reporter.sizes, QStringList{sizeText(qint64(fs::file_size(gif)))});
         QCOMPARE(fs::status(gif).permissions(), fs::perms(0640));
         const QString info = gifInfo(gif);
-        QVERIFY2(info.contains(QString(" %1 images\n  logical screen 100x75").arg(job.frames)) &&
-                     info.contains("loop count 2"),
-                 qPrintable(info));
+        if (job.ranges <= 1) {
+            QVERIFY2(
+                info.contains(QString(" %1 images\n  logical screen 100x75").arg(job.frames)) &&
+                    info.contains("loop count 2"),
+                qPrintable(info));
+            return;
+        }
+        const fs::path alone = freshFolder("one-process");
+        RecordingReporter sequential;
+        r.frameRanges = 1;
+        r.outputFolder = alone;
+        run(r, sequential);
+        const fs::path reference = localPathFromUrl(sequential.outputs.value(0));
+        const bool lossy = r.settings.lossy > 0;
+        QCOMPARE(decoded(gif, lossy), decoded(reference, lossy));
+        QVERIFY(decoded(gif, false).startsWith("0 ")); // frames were read
     }
 
     // On a disk that fills up, gifsicle exits 0 with a cut file: the job says
@@ -323,35 +464,54 @@ private slots:
         QCOMPARE(gifFrameCount(localPathFromUrl(b.outputs.value(0))), 2);
     }
 
-    // A tool that ignores SIGTERM, and would never end by itself, is killed;
-    // the job reports nothing.
+    // A tool that ignores SIGTERM, and would never end by itself, is killed,
+    // every range's; the job reports nothing and leaves nothing.
+    void cancellingStopsTheToolsAndCleansUp_data() {
+        QTest::addColumn<int>("ranges");
+        QTest::newRow("one process") << 1;
+        QTest::newRow("3 ranges") << 3;
+    }
+
     void cancellingStopsTheToolsAndCleansUp() {
-        const fs::path pid = m_tools / "Tools/ffmpeg.pid";
+        QFETCH(int, ranges);
+        const fs::path started = m_tools / "started";
         writeScript(m_tools / "Tools/ffmpeg",
-                    "echo $$ > \"$0.pid\"; trap '' TERM; exec sleep 1000");
+                    "case \"$*\" in *paletteuse*) echo $$ >> \"" + started.string() +
+                        "\"; trap '' TERM; exec sleep 1000;; esac\nexec /usr/bin/ffmpeg \"$@\"");
         const fs::path folder = freshFolder("frames"), out = freshFolder("out");
-        makeFrames(folder, "shot_", 1, 3);
+        makeFrames(folder, "shot_", 1, 12);
+        JobRequest r = request(folder, out);
+        r.frameRanges = ranges;
         RecordingReporter reporter;
         JobControl control;
         std::atomic<bool> ended = false;
         std::thread job([&] {
-            runConversion(request(folder, out, everySecondFrame), reporter, control);
+            runConversion(r, reporter, control);
             ended = true;
         });
+        QStringList pids;
         // Hang guards that never return early, so the job is always joined.
-        const bool started =
-            QTest::qWaitFor([&] { return fs::exists(pid) && fs::file_size(pid) > 0; }, 60000);
+        const bool running = QTest::qWaitFor(
+            [&] {
+                QFile file(str(started));
+                pids = file.open(QIODevice::ReadOnly)
+                           ? QString(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                           : QStringList();
+                return pids.size() == ranges;
+            },
+            60000);
         control.cancel();
         const bool killed = QTest::qWaitFor([&] { return ended.load(); }, 60000);
-        if (started && !killed) {
-            std::string tool;
-            std::ifstream(pid) >> tool;
-            ::kill(std::stoi(tool), SIGKILL); // lets the job end
+        if (!killed) {
+            for (const QString &pid : pids)
+                ::kill(pid.toInt(), SIGKILL); // lets the job end
         }
         job.join();
-        QVERIFY(started);
+        QVERIFY(running);
         QVERIFY(killed);
-        QCOMPARE(reporter.stages.size(), 2);
+        for (const QString &pid : pids)
+            QVERIFY2(!fs::exists("/proc/" + pid.toStdString()), qPrintable(pid));
+        QCOMPARE(reporter.stages.size(), 3);
         QCOMPARE(reporter.failures + reporter.sizes, QStringList());
         QCOMPARE(entries(out), QStringList());
     }
