@@ -57,6 +57,7 @@ struct Job {
     int frames = 0;                 // in the GIF; 0: the job fails
     QString failure = {};           // how its failure text starts
     QString tool = {}, script = {}; // a fake tool
+    int loop = 3;                   // plays
 };
 
 } // namespace
@@ -198,6 +199,19 @@ private slots:
         QTest::newRow("optimiser writes nothing, exit 0")
             << Job{":", 0, "gifsicle optimisation failed: it wrote an incomplete GIF (Zero KB)",
                    "gifsicle", "exit 0"};
+        QTest::newRow("optimiser writes a GIF without images, exit 0")
+            << Job{":", 0, "gifsicle optimisation failed: it wrote a GIF without images",
+                   "gifsicle", half + "printf 'GIF89a\\1\\0\\1\\0\\0\\0\\0;' > \"$2\""};
+        QTest::newRow("optimiser keeps 3 of 12 frames, exit 0") << Job{
+            ":", 0,
+            "gifsicle optimisation failed: it wrote a GIF that plays 0.20 s instead of 0.79 s",
+            "gifsicle", half + "/usr/bin/gifsicle \"$3\" '#0-2' -o \"$2\""};
+        QTest::newRow("optimiser leaves a FIFO, exit 0")
+            << Job{":", 0, "gifsicle optimisation failed: its output is not a regular file",
+                   "gifsicle", half + "rm \"$2\" && mkfifo \"$2\""};
+        // gifsicle drops the frame's delay and writes a GIF87a.
+        QTest::newRow("one frame, played once") << Job{
+            "for n in $(seq 2 12); do rm shot_$(printf %04d $n).png; done", 1, {}, {}, {}, 1};
     }
 
     void jobs() {
@@ -217,7 +231,7 @@ private slots:
 
         RecordingReporter reporter;
         const mode_t umask = ::umask(027);
-        run(request(folder, out, JobSettings::clamped(15, 100, 256, 0, 3, 1)), reporter);
+        run(request(folder, out, JobSettings::clamped(15, 100, 256, 0, job.loop, 1)), reporter);
         ::umask(umask);
         if (job.frames == 0) {
             QVERIFY2(reporter.failures.size() == 1 && reporter.failures[0].startsWith(job.failure),
@@ -236,8 +250,10 @@ private slots:
         QCOMPARE(reporter.sizes, QStringList{sizeText(qint64(fs::file_size(gif)))});
         QCOMPARE(fs::status(gif).permissions(), fs::perms(0640));
         const QString info = gifInfo(gif);
-        QVERIFY2(info.contains(QString(" %1 images\n  logical screen 100x75").arg(job.frames)) &&
-                     info.contains("loop count 2"),
+        const QString images =
+            job.frames == 1 ? " 1 image\n" : QString(" %1 images\n").arg(job.frames);
+        QVERIFY2(info.contains(images + "  logical screen 100x75") &&
+                     (job.loop == 3 ? info.contains("loop count 2") : !info.contains("loop")),
                  qPrintable(info));
     }
 
@@ -414,10 +430,11 @@ private slots:
     }
 
     // A job killed outright takes its tools with it and leaves its temporary
-    // folder and partial GIF; the next job removes them, but never those of a
-    // job that is still running.
+    // folder and partial GIF (here in a folder whose name holds a newline);
+    // the next job removes them, but never those of a job that is still
+    // running, nor any folder Loomfin did not make, however it is named.
     void killedJobsAreCleanedUpLater() {
-        const fs::path folder = freshFolder("frames"), out = freshFolder("out");
+        const fs::path folder = freshFolder("frames"), out = freshFolder("out\nput");
         const fs::path fake = freshFolder("hanging-tools"), tmp = qgetenv("TMPDIR").toStdString();
         makeFrames(folder, "shot_", 1, 3);
         writeScript(fake / "ffmpeg", "echo $$ > \"$0.pid\"\nexec sleep 60");
@@ -441,9 +458,18 @@ private slots:
             return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
         };
         QTRY_VERIFY_WITH_TIMEOUT(!running(), 5000);
+        // The user's own folders, old and named like Loomfin's, without its lock file.
+        const QStringList lookalikes{".loomfin-job-a1B2c3", "loomfin-a1B2c3", "loomfin-frames"};
+        for (const QString &name : lookalikes) {
+            fs::create_directories(tmp / name.toStdString() / "keep");
+            fs::last_write_time(tmp / name.toStdString(),
+                                fs::file_time_type::clock::now() - std::chrono::hours(2));
+        }
         QCOMPARE(QProcess::execute(loomfin, convert), 0);
-        QCOMPARE(entries(tmp), QStringList());
+        QCOMPARE(entries(tmp), lookalikes);
         QCOMPARE(entries(out).size(), 2); // the two GIFs, no partial one
+        for (const QString &name : lookalikes)
+            fs::remove_all(tmp / name.toStdString());
     }
 };
 
