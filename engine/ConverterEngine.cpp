@@ -10,6 +10,7 @@
 #include "ToolRunner.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QSettings>
 #include <QStandardPaths>
@@ -45,6 +46,9 @@ template<typename T> bool same(const T &a, const T &b) {
 QString keyOf(SettingId id) {
     return QLatin1String(numericSetting(id).key);
 }
+
+// More than a store of Loomfin's own keys ever takes, whatever the output path.
+constexpr qint64 kOwnStoreBytes = 64 * 1024;
 
 // A missing key, or text that is no number, reads 0.
 double readDouble(const QVariant &value) {
@@ -160,8 +164,10 @@ void ConverterEngine::loadSettings() {
     keep(pathKey, path, m_outputPath);
     if (!m_store)
         return;
+    // Listing the keys of a large file costs seconds: its size tells first.
     const qsizetype ownKeys = qsizetype(numericSettings().size()) + 1;
-    if (m_store->allKeys().size() + missing.size() == ownKeys)
+    if (QFileInfo(m_store->fileName()).size() <= kOwnStoreBytes &&
+        m_store->allKeys().size() + missing.size() == ownKeys)
         repaired.insert(missing);
     for (auto it = repaired.cbegin(); it != repaired.cend(); ++it)
         m_store->setValue(it.key(), it.value());
