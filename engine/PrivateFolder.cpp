@@ -161,8 +161,8 @@ void PrivateFolder::removeStale(const fs::path &base) {
     std::error_code error;
     for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().native();
-        struct stat listed {
-        }, opened{};
+        struct stat listed {};
+        struct stat opened {};
         if (!name.starts_with(kPrefix) || name.size() != sizeof kPrefix - 1 + 6 ||
             ::lstat(it->path().c_str(), &listed) != 0 || !ownedBy(listed, S_IFDIR))
             continue;
