@@ -9,6 +9,7 @@
 #include "NumberFormat.h"
 #include "ParallelRuns.h"
 #include "PrivateFolder.h"
+#include "RegularFile.h"
 #include "ToolRunner.h"
 
 #include <QTimeZone>
@@ -59,8 +60,8 @@ fs::path makeOptimiserOutput(const fs::path &folder, const QString &ts, int *err
 
 // 0 when the file's data has reached the disk, else the error (a full disk
 // often shows only here, or as a short file).
-int syncToDisk(const fs::path &path, int flags = O_RDONLY) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+int syncToDisk(const fs::path &path) {
+    const int fd = openRegularFile(path, O_RDONLY);
     if (fd < 0)
         return errno;
     const int result = ::fsync(fd) == 0 ? 0 : errno;
@@ -113,6 +114,11 @@ QString sizeText(qint64 bytes) {
     if (bytes < 1000LL * 1000 * 1000)
         return QString::number(b / 1e6, 'f', 1) + QStringLiteral(" MB");
     return QString::number(b / 1e9, 'f', 2) + QStringLiteral(" GB");
+}
+
+QString noOutputFolderMessage() {
+    return QStringLiteral("No folder to save the GIF in: choose an output folder in Settings (the "
+                          "home folder is unknown)");
 }
 
 ConversionPaths temporaryPaths(const fs::path &privateFolder, const QString &ts) {
@@ -226,6 +232,16 @@ fs::path publishOutput(const fs::path &written, const fs::path &folder, const QS
     return {};
 }
 
+QString optimisedGifProblem(const GifFile &given, const GifFile &written) {
+    if (written.imageCount < 1)
+        return QStringLiteral("it wrote a GIF without images");
+    if (written.totalDelay != given.totalDelay)
+        return QStringLiteral("it wrote a GIF that plays %1 s instead of %2 s")
+            .arg(QString::number(double(written.totalDelay) / 100, 'f', 2),
+                 QString::number(double(given.totalDelay) / 100, 'f', 2));
+    return {};
+}
+
 std::error_code stageFrames(const FrameSequence &sequence, const fs::path &stagingFolder) {
     std::error_code error;
     fs::create_directories(stagingFolder, error);
@@ -281,6 +297,7 @@ private:
     JobControl &m_control;
     std::optional<PrivateFolder> m_private;
     fs::path m_optimiserOutput;
+    GifFile m_unoptimised; // as checked after the GIF pass
 };
 
 bool Conversion::runStep(const std::string &tool, const std::vector<std::string> &arguments,
@@ -350,14 +367,20 @@ bool Conversion::checkFrameCount(const fs::path &gif, qint64 expected) {
                  .arg(expected));
         return false;
     }
+    m_unoptimised = *made;
     return true;
 }
 
 // gifsicle exits 0 even when it could not write the whole file: only a
-// complete GIF that has reached the disk is published.
+// complete GIF of the same animation that has reached the disk is published.
 bool Conversion::checkOptimisedGif(const QString &toolText) {
     const fs::path &folder = m_request.outputFolder;
-    if (!GifFile::inspect(m_optimiserOutput)) {
+    if (isSpecialFile(m_optimiserOutput)) {
+        fail(QStringLiteral("gifsicle optimisation failed: its output is not a regular file"));
+        return false;
+    }
+    const std::optional<GifFile> written = GifFile::inspect(m_optimiserOutput);
+    if (!written) {
         if (looksOutOfSpace(folder, toolText)) {
             fail(notEnoughSpaceMessage(folder));
         } else {
@@ -366,6 +389,10 @@ bool Conversion::checkOptimisedGif(const QString &toolText) {
             fail(QStringLiteral("gifsicle optimisation failed: it wrote an incomplete GIF (%1)")
                      .arg(sizeText(ignored ? 0 : qint64(bytes))));
         }
+        return false;
+    }
+    if (const QString problem = optimisedGifProblem(m_unoptimised, *written); !problem.isEmpty()) {
+        fail(QStringLiteral("gifsicle optimisation failed: ") + problem);
         return false;
     }
     if (const int error = syncToDisk(m_optimiserOutput)) {
@@ -426,8 +453,7 @@ void Conversion::run() {
     // Never relative to wherever the program was started.
     const fs::path &folder = m_request.outputFolder;
     if (folder.empty() || folder.is_relative())
-        return fail(QStringLiteral("No folder to save the GIF in: choose an output folder in "
-                                   "Settings (the home folder is unknown)"));
+        return fail(noOutputFolderMessage());
     std::error_code made;
     fs::create_directories(folder, made);
     if (made && !fs::is_directory(folder))
@@ -473,7 +499,11 @@ void Conversion::run() {
     if (outputFile.empty())
         return fail(QStringLiteral("Could not save the GIF in ") + displayPath(folder));
     m_optimiserOutput.clear();
-    syncToDisk(folder, O_RDONLY | O_DIRECTORY); // the new name, too
+    // The new name, too.
+    if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
     m_private->remove();
 
     std::error_code sizeError;

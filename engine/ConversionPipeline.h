@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FrameSequence.h"
+#include "GifFile.h"
 #include "JobRequest.h"
 #include "JobSettings.h"
 
@@ -46,6 +47,10 @@ std::vector<std::string> inputArguments(const FrameSequence &sequence,
                                         const std::filesystem::path &stagingFolder,
                                         const JobSettings &settings);
 
+// The failure text of a job that has no output folder (no home folder to
+// put the default in).
+QString noOutputFolderMessage();
+
 // Pure: the three command lines of a job, nothing run or written.
 CommandLines buildCommandLines(const FrameSequence &sequence, const std::filesystem::path &folder,
                                const JobSettings &settings, const ConversionPaths &paths);
@@ -55,6 +60,11 @@ CommandLines buildCommandLines(const FrameSequence &sequence, const std::filesys
 // took, or an empty path if the move failed.
 std::filesystem::path publishOutput(const std::filesystem::path &written,
                                     const std::filesystem::path &folder, const QString &ts);
+
+// What is wrong with the optimiser's GIF against the one it was given: no
+// image, or another total display time (gifsicle may merge identical
+// neighbours into one longer image; the time stays). Empty when nothing is.
+QString optimisedGifProblem(const GifFile &given, const GifFile &written);
 
 // Makes the staging folder and in it one link per frame, frame_0000.<ext>
 // onwards, in playback order. Returns the first error, if any.

@@ -257,10 +257,16 @@ int dryRun(const JobRequest &request, const QString &prefix) {
         printErr(prefix + noImagesMessage() + QLatin1Char('\n'));
         return exitFailed;
     }
+    // The job would fail so: never a command line writing to a relative path.
+    if (request.outputFolder.empty() || request.outputFolder.is_relative()) {
+        printErr(prefix + noOutputFolderMessage() + QLatin1Char('\n'));
+        return exitFailed;
+    }
     const QString ts = jobTimestamp(QDateTime::currentDateTimeUtc());
     const std::vector<std::string> environment = environmentSnapshot();
     ConversionPaths paths = temporaryPaths(
-        PrivateFolder::base(environmentValue(environment, "TMPDIR")) / "loomfin-XXXXXX", ts);
+        PrivateFolder::base(environmentValue(environment, "TMPDIR")) / PrivateFolder::namePattern(),
+        ts);
     paths.optimiserOutput = request.outputFolder / ("animation_" + ts.toStdString() + ".gif");
     const CommandLines lines =
         buildCommandLines(*sequence, request.folder, request.settings, paths);

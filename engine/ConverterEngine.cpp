@@ -6,14 +6,17 @@
 #include "FrameSequence.h"
 #include "JobControl.h"
 #include "NumberFormat.h"
+#include "RegularFile.h"
 #include "ToolRunner.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <cmath>
+#include <cstdio>
 #include <pwd.h>
 #include <thread>
 #include <unistd.h>
@@ -43,6 +46,9 @@ template<typename T> bool same(const T &a, const T &b) {
 QString keyOf(SettingId id) {
     return QLatin1String(numericSetting(id).key);
 }
+
+// More than a store of Loomfin's own keys ever takes, whatever the output path.
+constexpr qint64 kOwnStoreBytes = 64 * 1024;
 
 // A missing key, or text that is no number, reads 0.
 double readDouble(const QVariant &value) {
@@ -86,9 +92,22 @@ QString defaultOutputFolder() {
     return QDir::cleanPath(base + QStringLiteral("/GIF_Output"));
 }
 
+// Only this file, without the shared fallbacks QSettings would also read.
+// QSettings would wait forever on a FIFO there: anything but a regular file
+// leaves the engine without a store (the defaults, nothing saved).
 std::unique_ptr<QSettings> userStore() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Loomfin"), QStringLiteral("Loomfin"));
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/Loomfin/Loomfin.conf");
+    if (isSpecialFile(path.toLocal8Bit().toStdString())) {
+        std::fputs(QStringLiteral("loomfin: the settings file %1 is not a regular file: using the "
+                                  "defaults, and no change is saved\n")
+                       .arg(path)
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
+        return nullptr;
+    }
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
 } // namespace
@@ -108,19 +127,23 @@ ConverterEngine::~ConverterEngine() {
     waitForJob();
 }
 
-// Reads the store once and writes back, in one go, only what is missing or
-// was repaired: a large hand-edited store is not rewritten at every start.
+// Reads the store once and writes back, in one go, only what was repaired,
+// and the missing keys of a store that holds nothing else: a large store
+// (hand-edited, or junk) is not rewritten at every start.
 void ConverterEngine::loadSettings() {
-    bool dirty = false;
+    const auto read = [&](const QString &key) {
+        return m_store ? m_store->value(key) : QVariant();
+    };
+    QVariantMap repaired, missing;
     const auto keep = [&](const QString &key, const QVariant &stored, const QVariant &value) {
-        if (stored.isValid() && stored.toString() == value.toString())
-            return;
-        m_store->setValue(key, value);
-        dirty = true;
+        if (!stored.isValid())
+            missing.insert(key, value);
+        else if (stored.toString() != value.toString())
+            repaired.insert(key, value);
     };
     for (const NumericSetting &setting : numericSettings()) {
         const QString key = QLatin1String(setting.key);
-        const QVariant stored = m_store->value(key);
+        const QVariant stored = read(key);
         if (setting.isInteger) {
             const qint64 value = loadedInteger(setting, readInteger(stored));
             (setting.id == SettingId::LoopCount ? m_loopCount : m_frameSkip) = value;
@@ -136,10 +159,19 @@ void ConverterEngine::loadSettings() {
         keep(key, stored, value);
     }
     const QString pathKey = QLatin1String(outputPathKey);
-    const QVariant path = m_store->value(pathKey);
+    const QVariant path = read(pathKey);
     m_outputPath = path.isValid() ? path.toString() : QString(QLatin1String(""));
     keep(pathKey, path, m_outputPath);
-    if (dirty)
+    if (!m_store)
+        return;
+    // Listing the keys of a large file costs seconds: its size tells first.
+    const qsizetype ownKeys = qsizetype(numericSettings().size()) + 1;
+    if (QFileInfo(m_store->fileName()).size() <= kOwnStoreBytes &&
+        m_store->allKeys().size() + missing.size() == ownKeys)
+        repaired.insert(missing);
+    for (auto it = repaired.cbegin(); it != repaired.cend(); ++it)
+        m_store->setValue(it.key(), it.value());
+    if (!repaired.isEmpty())
         m_store->sync();
 }
 
@@ -157,6 +189,8 @@ void ConverterEngine::write(T &field, const T &value, void (ConverterEngine::*ch
 }
 
 void ConverterEngine::save(const QString &key, const QVariant &value) {
+    if (!m_store)
+        return; // an unusable store: nothing is saved
     m_store->setValue(key, value);
     m_store->sync(); // persists at once, not at exit
 }
@@ -226,15 +260,10 @@ void ConverterEngine::setOutputPath(const QString &value) {
 }
 
 QUrl ConverterEngine::outputFolderURL() const {
-    if (!m_outputPath.isEmpty()) {
-        const QUrl url(m_outputPath, QUrl::StrictMode);
-        // Only a local, absolute folder: anything else would land somewhere
-        // the user did not choose (a relative path follows the working folder).
-        if (url.isValid() && url.scheme() == QLatin1String("file") && !url.path().isEmpty())
-            return url;
-        if (url.isValid() && url.scheme().isEmpty() && m_outputPath.startsWith(QLatin1Char('/')))
-            return urlFromLocalPath(m_outputPath.toStdString());
-    }
+    // Only a local, absolute folder: anything else would land somewhere the
+    // user did not choose (a relative path follows the working folder).
+    if (const QUrl url = localFolderUrl(m_outputPath); !url.isEmpty())
+        return url;
     const QString folder = defaultOutputFolder();
     return folder.isEmpty() ? QUrl() : urlFromLocalPath(folder.toStdString());
 }

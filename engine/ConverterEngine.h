@@ -37,9 +37,11 @@ class ConverterEngine : public QObject, public JobReporter {
     Q_PROPERTY(QUrl outputFolderURL READ outputFolderURL NOTIFY outputPathChanged)
 
 public:
-    // Uses the user's settings store ($XDG_CONFIG_HOME/Loomfin/Loomfin.conf).
+    // Uses the user's settings store ($XDG_CONFIG_HOME/Loomfin/Loomfin.conf);
+    // when that is no regular file, none.
     explicit ConverterEngine(QObject *parent = nullptr);
-    // Uses the given store (tests, tools).
+    // Uses the given store (tests, tools). Without one the settings load as
+    // their defaults and no change is saved.
     explicit ConverterEngine(std::unique_ptr<QSettings> store, QObject *parent = nullptr);
     // Stops a running job (its tools, its temporary files) and waits for it.
     ~ConverterEngine() override;

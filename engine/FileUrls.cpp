@@ -14,6 +14,19 @@ std::filesystem::path localPathFromUrl(const QUrl &url) {
     return std::filesystem::path(bytes.toStdString());
 }
 
+QUrl localFolderUrl(const QString &stored) {
+    if (stored.isEmpty())
+        return {};
+    const QUrl url(stored, QUrl::StrictMode);
+    if (!url.isValid())
+        return {};
+    if (!localPathFromUrl(url).empty())
+        return url;
+    if (url.scheme().isEmpty() && stored.startsWith(QLatin1Char('/')))
+        return urlFromLocalPath(stored.toStdString());
+    return {};
+}
+
 QUrl urlFromLocalPath(const std::filesystem::path &path) {
     const QByteArray bytes = QByteArray::fromStdString(path.native());
     // Keep "/" and the characters that need no escaping in a path.

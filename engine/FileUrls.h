@@ -12,6 +12,11 @@
 // "file://localhost/x"): other schemes, remote hosts, relative forms.
 std::filesystem::path localPathFromUrl(const QUrl &url);
 
+// The folder a stored output path names, as a local file URL: an absolute
+// local file URL string, or an absolute path. Empty for anything else (a
+// remote host, a relative or other URL, junk).
+QUrl localFolderUrl(const QString &stored);
+
 // A file URL for a path, bytes preserved (non-UTF-8 bytes stay percent-encoded).
 QUrl urlFromLocalPath(const std::filesystem::path &path);
 

@@ -1,8 +1,12 @@
 #include "GifFile.h"
 
+#include "RegularFile.h"
+
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +28,9 @@ public:
             count -= chunk;
         }
         return true;
+    }
+    bool read(unsigned char *data, std::size_t count) {
+        return std::fread(data, 1, count, m_file) == count;
     }
     // Data sub-blocks up to and including the zero-length terminator.
     bool skipSubBlocks() {
@@ -50,9 +57,14 @@ std::size_t colorTableBytes(int flags) {
 } // namespace
 
 std::optional<GifFile> GifFile::inspect(const std::filesystem::path &path) {
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    const int fd = openRegularFile(path, O_RDONLY);
+    if (fd < 0)
         return std::nullopt;
+    const std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::setvbuf(file.get(), nullptr, _IOFBF, 64 * 1024);
     char header[13];
     if (std::fread(header, 1, sizeof header, file.get()) != sizeof header ||
@@ -63,6 +75,7 @@ std::optional<GifFile> GifFile::inspect(const std::filesystem::path &path) {
         return std::nullopt;
 
     GifFile gif;
+    long long delay = 0; // of the next image
     for (;;) {
         switch (in.byte()) {
         case 0x2C: { // image: position and size, flags, colour table, LZW code size, data
@@ -72,12 +85,25 @@ std::optional<GifFile> GifFile::inspect(const std::filesystem::path &path) {
             if (flags < 0 || !in.skip(colorTableBytes(flags) + 1) || !in.skipSubBlocks())
                 return std::nullopt;
             ++gif.imageCount;
+            gif.totalDelay += delay;
+            delay = 0;
             break;
         }
-        case 0x21: // extension: label, then data
-            if (in.byte() < 0 || !in.skipSubBlocks())
+        case 0x21: { // extension: label, then data
+            const int label = in.byte();
+            if (label == 0xF9) { // graphic control: flags, delay (little-endian), ...
+                unsigned char data[255];
+                const int size = in.byte();
+                if (size < 0 || !in.read(data, std::size_t(size)))
+                    return std::nullopt;
+                delay = size >= 3 ? data[1] | data[2] << 8 : 0;
+                if (size == 0) // that was the terminator
+                    break;
+            }
+            if (label < 0 || !in.skipSubBlocks())
                 return std::nullopt;
             break;
+        }
         case 0x3B: // trailer: must be the last byte
             if (!in.atEnd())
                 return std::nullopt;

@@ -4,10 +4,8 @@
 #include "FrameSequence.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,23 +14,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kPrefix[] = "loomfin-";
-constexpr char kLockName[] = ".owner";
-constexpr char kPartialRecord[] = ".partial";
+// Hidden, and spelt so that no person names a folder of theirs so by chance.
+constexpr char kPrefix[] = ".loomfin-job-";
+// Made inside the folder when the folder is made, and locked for the job's
+// life: the proof that the folder is Loomfin's, and whether its job lives.
+constexpr char kLockName[] = ".loomfin-lock";
+// The partial GIFs the job writes elsewhere, each path ended by a NUL byte
+// (the one byte no path holds).
+constexpr char kPartialRecord[] = ".loomfin-partials";
+constexpr off_t kMaxRecordBytes = 1 << 20;
 // The folder path goes into ffmpeg's patterns, which must stay short.
 constexpr std::size_t kMaxBaseBytes = 512;
-// A folder without its lock file may be one being made right now.
-constexpr auto kCreationGrace = std::chrono::minutes(1);
 
 bool usableBase(const std::string &dir) {
     return !dir.empty() && dir.front() == '/' && dir.size() <= kMaxBaseBytes &&
            !hasPatternCharacter(dir);
 }
 
-// Made under a temporary name and renamed once locked, so no other job ever
-// finds the lock file unlocked while its owner is alive.
+// Made (O_EXCL) under a temporary name and renamed once locked, so no other
+// job ever finds the lock file unlocked while its owner is alive.
 int createLock(const fs::path &folder) {
-    const fs::path pending = folder / ".owner-pending";
+    const fs::path pending = folder / ".loomfin-lock-pending";
     const int fd = ::open(pending.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return -1;
@@ -43,29 +45,51 @@ int createLock(const fs::path &folder) {
     return fd;
 }
 
-bool isAbandoned(const fs::path &folder) {
-    const int fd = ::open((folder / kLockName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        std::error_code error;
-        const auto modified = fs::last_write_time(folder, error);
-        return !error && fs::file_time_type::clock::now() - modified > kCreationGrace;
-    }
-    const bool unlocked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    ::close(fd);
-    return unlocked;
+bool ownedBy(const struct stat &info, mode_t type) {
+    return (info.st_mode & S_IFMT) == type && info.st_uid == ::getuid();
 }
 
-// Only a partial GIF, never any other file a damaged record might name.
-void removePartialOutput(const fs::path &folder) {
-    std::ifstream record(folder / kPartialRecord, std::ios::binary);
-    std::string line;
-    if (!std::getline(record, line))
+// The lock of a folder Loomfin made and whose job no longer runs, taken and
+// held; -1 for any other folder. A folder without the lock file is never
+// taken for one of ours, whatever its name and age.
+int takeAbandonedLock(int folderFd) {
+    const int fd = ::openat(folderFd, kLockName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !ownedBy(info, S_IFREG) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Only the partial GIFs the record names, never any other file a damaged
+// record might name.
+void removePartialOutputs(int folderFd) {
+    const int fd =
+        ::openat(folderFd, kPartialRecord, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return;
-    const fs::path partial(line);
-    const std::string name = partial.filename().native();
-    if (partial.is_absolute() && name.starts_with(".animation_") &&
-        name.find(".gif.part-") != std::string::npos)
-        ::unlink(partial.c_str());
+    struct stat info {};
+    std::string record;
+    if (::fstat(fd, &info) == 0 && ownedBy(info, S_IFREG) && info.st_size <= kMaxRecordBytes) {
+        record.resize(std::size_t(info.st_size));
+        const ssize_t got = ::read(fd, record.data(), record.size());
+        record.resize(got > 0 ? std::size_t(got) : 0);
+    }
+    ::close(fd);
+    // An entry cut short (no NUL after it) is ignored.
+    for (std::size_t begin = 0, end; (end = record.find('\0', begin)) != std::string::npos;
+         begin = end + 1) {
+        const fs::path partial(record.substr(begin, end - begin));
+        const std::string name = partial.filename().native();
+        struct stat file {};
+        if (partial.is_absolute() && name.starts_with(".animation_") &&
+            name.find(".gif.part-") != std::string::npos && ::lstat(partial.c_str(), &file) == 0 &&
+            ownedBy(file, S_IFREG))
+            ::unlink(partial.c_str());
+    }
 }
 
 } // namespace
@@ -98,6 +122,10 @@ fs::path PrivateFolder::base(const std::optional<std::string> &tmpdir) {
     return tmpdir && usableBase(*tmpdir) ? fs::path(*tmpdir) : fs::path("/tmp");
 }
 
+std::string PrivateFolder::namePattern() {
+    return std::string(kPrefix) + "XXXXXX";
+}
+
 std::optional<PrivateFolder> PrivateFolder::make(const std::optional<std::string> &tmpdir,
                                                  QString *error, const fs::path &fallback) {
     std::vector<fs::path> bases;
@@ -108,7 +136,7 @@ std::optional<PrivateFolder> PrivateFolder::make(const std::optional<std::string
     int lastError = 0;
     for (const fs::path &dir : bases) {
         removeStale(dir);
-        std::string templ = (dir / (std::string(kPrefix) + "XXXXXX")).native();
+        std::string templ = (dir / namePattern()).native();
         if (!::mkdtemp(templ.data())) {
             lastError = errno;
             continue;
@@ -133,20 +161,39 @@ void PrivateFolder::removeStale(const fs::path &base) {
     std::error_code error;
     for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().native();
-        struct stat info {};
+        struct stat listed {};
+        struct stat opened {};
         if (!name.starts_with(kPrefix) || name.size() != sizeof kPrefix - 1 + 6 ||
-            ::lstat(it->path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-            info.st_uid != ::getuid() || !isAbandoned(it->path()))
+            ::lstat(it->path().c_str(), &listed) != 0 || !ownedBy(listed, S_IFDIR))
             continue;
-        removePartialOutput(it->path());
-        std::error_code ignored;
-        fs::remove_all(it->path(), ignored);
+        const int folderFd =
+            ::open(it->path().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folderFd < 0)
+            continue;
+        // Still the folder that was listed, and still abandoned.
+        const int lock = ::fstat(folderFd, &opened) == 0 && opened.st_dev == listed.st_dev &&
+                                 opened.st_ino == listed.st_ino
+                             ? takeAbandonedLock(folderFd)
+                             : -1;
+        if (lock >= 0) {
+            removePartialOutputs(folderFd);
+            std::error_code ignored;
+            fs::remove_all(it->path(), ignored);
+            ::close(lock);
+        }
+        ::close(folderFd);
     }
 }
 
 void PrivateFolder::registerPartialOutput(const fs::path &file) {
-    std::ofstream record(m_path / kPartialRecord, std::ios::binary | std::ios::trunc);
-    record << file.native() << '\n';
+    const int fd =
+        ::open((m_path / kPartialRecord).c_str(),
+               O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    const std::string entry = file.native() + '\0';
+    [[maybe_unused]] const ssize_t written = ::write(fd, entry.data(), entry.size());
+    ::close(fd);
 }
 
 void PrivateFolder::remove() {

@@ -58,7 +58,9 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 // What a child can have left in a pipe when it exits is bounded by the pipe's
 // capacity; a grandchild still writing must not keep us here.
 constexpr std::size_t kMaxDrainAfterExit = 1024 * 1024;
-constexpr auto kKillGrace = std::chrono::seconds(2);
+// A cancelled job ends within a second even when its tool ignores SIGTERM or
+// sits in an open() that SIGTERM restarts (ffmpeg on a FIFO).
+constexpr auto kKillGrace = std::chrono::milliseconds(500);
 // Without a pidfd (or a wake-up descriptor) nothing tells poll that the
 // child exited or the job was cancelled: look this often.
 constexpr int kBlindPollMs = 50;

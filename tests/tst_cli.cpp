@@ -17,11 +17,13 @@
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
+#include <fstream>
 #include <mutex>
 #include <poll.h>
 #include <sched.h>
 #include <semaphore>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 
 namespace fs = std::filesystem;
@@ -269,6 +271,82 @@ private slots:
         QCOMPARE(printed.mid(1, 2),
                  (QStringList{folders[1] + ": Cancelled.", folders[2] + ": Skipped."}));
         QCOMPARE(entries(out), QStringList{str(fs::path(printed[3].toStdString()).filename())});
+        QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList());
+    }
+
+    // A settings store the program cannot use: a FIFO (QSettings would wait on
+    // it forever) gives the defaults, one warning and nothing saved; a stored
+    // output folder that is no local absolute path gives the default folder.
+    // Either way the command lines and the job write to an absolute path.
+    void unusableStores_data() {
+        QTest::addColumn<QString>("outputPath"); // empty: the store is a FIFO
+        QTest::newRow("FIFO") << QString();
+        QTest::newRow("remote folder") << "file://host/x";
+        QTest::newRow("relative URL") << "file:x";
+    }
+
+    void unusableStores() {
+        QFETCH(QString, outputPath);
+        const fs::path folder = freshFolder("frames"), config = freshFolder("config");
+        const fs::path store = config / "Loomfin/Loomfin.conf";
+        makeFrames(folder, "shot_", 1, 3);
+        fs::create_directories(store.parent_path());
+        if (outputPath.isEmpty()) {
+            for (const fs::path &fifo : {store, config / "Loomfin.conf"})
+                QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+        } else {
+            std::ofstream(store) << "[General]\noutputPath=" << outputPath.toStdString() << '\n';
+        }
+        const QString warning = outputPath.isEmpty()
+                                    ? "loomfin: the settings file " + str(store) +
+                                          " is not a regular file: using the defaults, and no "
+                                          "change is saved\n"
+                                    : QString();
+        const QString gifs = qEnvironmentVariable("HOME") + "/Documents/GIF_Output/animation_";
+        QStringList printed;
+        for (const QStringList &arguments :
+             {QStringList{"convert", "--dry-run", str(folder)}, {"convert", str(folder)}}) {
+            QProcess process; // exec'd by env: its process is the program's
+            process.start("env",
+                          QStringList{"XDG_CONFIG_HOME=" + str(config), loomfin} + arguments);
+            QVERIFY(process.waitForFinished(120000));
+            QCOMPARE(process.exitCode(), 0);
+            const QString said = process.readAllStandardError();
+            QVERIFY2(said.startsWith(warning) && !said.mid(warning.size()).contains("settings"),
+                     qPrintable(said));
+            printed
+                << QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(u'\n').last();
+        }
+        QVERIFY2(printed[0].contains(" -o " + gifs), qPrintable(printed[0]));
+        QVERIFY2(printed[1].startsWith(gifs) && fs::exists(printed[1].toStdString()),
+                 qPrintable(printed[1]));
+        fs::remove_all(fs::path(printed[1].toStdString()).parent_path());
+        QCOMPARE(fs::is_fifo(store), outputPath.isEmpty());
+    }
+
+    // A FIFO left at the optimiser's output is refused, never waited on: the
+    // job ends with a message, or, when a SIGTERM comes first, as cancelled.
+    void fifoAtTheOptimisersOutput() {
+        const fs::path folder = freshFolder("frames"), out = freshFolder("out"),
+                       bin = freshFolder("bin");
+        makeFrames(folder, "shot_", 1, 3);
+        writeScript(bin / "gifsicle", "while [ \"$1\" != -o ]; do shift; done\n"
+                                      "rm \"$2\" && mkfifo \"$2\" && touch \"$0.done\"");
+        QProcess process; // exec'd by env: its process is the program's
+        process.start("env", {"PATH=" + str(bin) + ":/usr/bin:/bin", loomfin, "convert", "--output",
+                              str(out), str(folder)});
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(bin / "gifsicle.done"), 60000);
+        process.terminate(); // a no-op when it has ended already
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 60000);
+        const QByteArray said = process.readAllStandardError();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        // The signal may come before or after the job has failed (status 130 either way then).
+        QVERIFY2((process.exitCode() == 1 || process.exitCode() == 130) &&
+                     (said.endsWith("\nCancelled.\n") ||
+                      said.endsWith("\ngifsicle optimisation failed: its output is not a regular "
+                                    "file\n")),
+                 said.constData());
+        QCOMPARE(entries(out), QStringList());
         QCOMPARE(entries(qgetenv("TMPDIR").toStdString()), QStringList());
     }
 

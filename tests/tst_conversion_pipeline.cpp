@@ -262,6 +262,21 @@ private slots:
         QTest::newRow("optimiser writes nothing, exit 0")
             << Job{":", 0, "gifsicle optimisation failed: it wrote an incomplete GIF (Zero KB)",
                    "gifsicle", "exit 0"};
+        QTest::newRow("optimiser writes a GIF without images, exit 0")
+            << Job{":", 0, "gifsicle optimisation failed: it wrote a GIF without images",
+                   "gifsicle", half + "printf 'GIF89a\\1\\0\\1\\0\\0\\0\\0;' > \"$2\""};
+        QTest::newRow("optimiser keeps 3 of 12 frames, exit 0") << Job{
+            ":", 0,
+            "gifsicle optimisation failed: it wrote a GIF that plays 0.20 s instead of 0.79 s",
+            "gifsicle", half + "/usr/bin/gifsicle \"$3\" '#0-2' -o \"$2\""};
+        QTest::newRow("optimiser leaves a FIFO, exit 0")
+            << Job{":", 0, "gifsicle optimisation failed: its output is not a regular file",
+                   "gifsicle", half + "rm \"$2\" && mkfifo \"$2\""};
+        // gifsicle drops the frame's delay and writes a GIF87a.
+        QTest::newRow("one frame, played once")
+            << Job{.setup = "for n in $(seq 2 12); do rm shot_$(printf %04d $n).png; done",
+                   .frames = 1,
+                   .settings = JobSettings::clamped(15, 100, 256, 0, 1, 1)};
         // Frame ranges: each starts on the delay cycle (15 fps: 3 frames).
         const QString thirteen = "cp shot_0012.png shot_0013.png";
         QTest::newRow("2 ranges, glob")
@@ -365,10 +380,12 @@ private slots:
         QCOMPARE(fs::status(gif).permissions(), fs::perms(0640));
         const QString info = gifInfo(gif);
         if (job.ranges <= 1) {
-            QVERIFY2(
-                info.contains(QString(" %1 images\n  logical screen 100x75").arg(job.frames)) &&
-                    info.contains("loop count 2"),
-                qPrintable(info));
+            const QString images =
+                job.frames == 1 ? " 1 image\n" : QString(" %1 images\n").arg(job.frames);
+            QVERIFY2(info.contains(images + "  logical screen 100x75") &&
+                         (job.settings.loopCount == 3 ? info.contains("loop count 2")
+                                                      : !info.contains("loop")),
+                     qPrintable(info));
             return;
         }
         const fs::path alone = freshFolder("one-process");
@@ -584,10 +601,11 @@ private slots:
     }
 
     // A job killed outright takes its tools with it and leaves its temporary
-    // folder and partial GIF; the next job removes them, but never those of a
-    // job that is still running.
+    // folder and partial GIF (here in a folder whose name holds a newline);
+    // the next job removes them, but never those of a job that is still
+    // running, nor any folder Loomfin did not make, however it is named.
     void killedJobsAreCleanedUpLater() {
-        const fs::path folder = freshFolder("frames"), out = freshFolder("out");
+        const fs::path folder = freshFolder("frames"), out = freshFolder("out\nput");
         const fs::path fake = freshFolder("hanging-tools"), tmp = qgetenv("TMPDIR").toStdString();
         makeFrames(folder, "shot_", 1, 3);
         writeScript(fake / "ffmpeg", "echo $$ > \"$0.pid\"\nexec sleep 60");
@@ -611,9 +629,18 @@ private slots:
             return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
         };
         QTRY_VERIFY_WITH_TIMEOUT(!running(), 5000);
+        // The user's own folders, old and named like Loomfin's, without its lock file.
+        const QStringList lookalikes{".loomfin-job-a1B2c3", "loomfin-a1B2c3", "loomfin-frames"};
+        for (const QString &name : lookalikes) {
+            fs::create_directories(tmp / name.toStdString() / "keep");
+            fs::last_write_time(tmp / name.toStdString(),
+                                fs::file_time_type::clock::now() - std::chrono::hours(2));
+        }
         QCOMPARE(QProcess::execute(loomfin, convert), 0);
-        QCOMPARE(entries(tmp), QStringList());
+        QCOMPARE(entries(tmp), lookalikes);
         QCOMPARE(entries(out).size(), 2); // the two GIFs, no partial one
+        for (const QString &name : lookalikes)
+            fs::remove_all(tmp / name.toStdString());
     }
 };
 

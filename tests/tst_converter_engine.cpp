@@ -33,14 +33,19 @@ class TestConverterEngine : public QObject {
 
 private slots:
     // An empty store gets every default written back, once: a complete store
-    // is read, never rewritten (a large hand-edited one would cost seconds).
+    // is read, never rewritten (a large hand-edited one would cost seconds),
+    // and nor is one holding anything else, only to add the missing keys.
     void emptyStoreGetsTheDefaultsOnce() {
-        const QString path = freshStore();
+        const QString path = freshStore(), junk = freshStore();
         { ConverterEngine first(store(path)); }
+        QSettings(junk, QSettings::IniFormat).setValue(u"junk"_s, u"x"_s);
         const auto written = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-        std::filesystem::last_write_time(path.toStdString(), written); // no write can match it
+        for (const QString &file : {path, junk}) // no write can match it
+            std::filesystem::last_write_time(file.toStdString(), written);
         ConverterEngine engine(store(path));
+        QCOMPARE(ConverterEngine(store(junk)).maxColors(), 256.0);
         QCOMPARE(std::filesystem::last_write_time(path.toStdString()), written);
+        QCOMPARE(std::filesystem::last_write_time(junk.toStdString()), written);
         QStringList loadedAndStored;
         for (const char *key :
              {"fps", "width", "maxColors", "lossy", "loopCount", "frameSkip", "outputPath"})
@@ -112,18 +117,21 @@ private slots:
         }
     }
 
-    // Only a local absolute folder is taken; anything else is the default folder.
+    // Only a local absolute folder is taken; anything else is the default
+    // folder, and a stored value stays as it is until the user chooses.
     void outputFolder() {
         const QString fallback = qEnvironmentVariable("HOME") + u"/Documents/GIF_Output"_s;
-        ConverterEngine engine(store(freshStore()));
         QStringList folders;
-        for (const QString &outputPath : {QString(), u"renders"_s, u"https://example.org/x/"_s,
-                                          u"file:///srv/my%20gifs/"_s, u"/srv/plain"_s}) {
-            engine.setOutputPath(outputPath);
-            folders << engine.outputFolderURL().toLocalFile();
+        for (const QString &outputPath :
+             {QString(), u"renders"_s, u"https://example.org/x/"_s, u"file://host/x"_s, u"file:x"_s,
+              u"file:///srv/my%20gifs/"_s, u"/srv/plain"_s}) {
+            const QString path = freshStore();
+            QSettings(path, QSettings::IniFormat).setValue(u"outputPath"_s, outputPath);
+            folders << ConverterEngine(store(path)).outputFolderURL().toLocalFile();
+            QCOMPARE(stored(path, "outputPath"), outputPath);
         }
-        QCOMPARE(folders,
-                 (QStringList{fallback, fallback, fallback, u"/srv/my gifs/"_s, u"/srv/plain"_s}));
+        QCOMPARE(folders, (QStringList{fallback, fallback, fallback, fallback, fallback,
+                                       u"/srv/my gifs/"_s, u"/srv/plain"_s}));
     }
 
     // Reports from the job's thread apply in order, on the main thread; a
