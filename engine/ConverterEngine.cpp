@@ -341,13 +341,12 @@ void ConverterEngine::postFailure(const QString &message) {
             setStatusMessage(QLatin1String(""));
         },
         Qt::QueuedConnection);
-    notify(QStringLiteral("Loomfin — Error"), message, DesktopNotifier::Category::TransferError);
+    notify(tr("Loomfin — Error"), message, DesktopNotifier::Category::TransferError);
 }
 
 void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeText) {
     const QString name = lastPathComponent(outputURL);
-    const QString status =
-        QStringLiteral("Done — ") + name + QStringLiteral(" (") + sizeText + QLatin1Char(')');
+    const QString status = tr("Done — %1 (%2)").arg(name, sizeText);
     QMetaObject::invokeMethod(
         this,
         [this, status, outputURL] {
@@ -359,7 +358,7 @@ void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeT
             setErrorMessage(QString());
         },
         Qt::QueuedConnection);
-    notify(QStringLiteral("Loomfin — Done ✓"), name + QStringLiteral(" · ") + sizeText,
+    notify(tr("Loomfin — Done ✓"), tr("%1 · %2", "file name · size").arg(name, sizeText),
            DesktopNotifier::Category::TransferComplete);
 }
 

@@ -3,6 +3,7 @@
 #include "JobSettings.h"
 
 #include <QList>
+#include <QString>
 #include <QUrl>
 
 #include <filesystem>
@@ -19,6 +20,9 @@ struct JobRequest {
     // The process environment ("NAME=value") when the job was accepted: the
     // job reads PATH and TMPDIR from it and hands it to the tools.
     std::vector<std::string> environment;
+    // Command line only: the folder as typed (empty for frame files), which
+    // the failure texts name; a job from the window has none.
+    std::optional<QString> given;
 
     // The input of a folder job (settings and output folder still to fill).
     static JobRequest forFolder(const QUrl &folderURL);

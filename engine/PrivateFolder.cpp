@@ -3,6 +3,7 @@
 #include "FileUrls.h"
 #include "FrameSequence.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -124,7 +125,8 @@ std::optional<PrivateFolder> PrivateFolder::make(const std::optional<std::string
     }
     if (error)
         *error =
-            QStringLiteral("Could not make a temporary folder in %1: %2")
+            QCoreApplication::translate("PrivateFolder",
+                                        "Could not make a temporary folder in %1: %2")
                 .arg(displayPath(bases.back()), QString::fromLocal8Bit(std::strerror(lastError)));
     return std::nullopt;
 }

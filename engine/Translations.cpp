@@ -1,0 +1,57 @@
+#include "Translations.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTranslator>
+
+namespace {
+
+const QString directory = QStringLiteral(":/i18n");
+const QString baseName = QStringLiteral("loomfin");
+
+QPointer<QTranslator> g_plurals;
+QPointer<QTranslator> g_language;
+
+// The catalogue for the locale's languages, or nothing for English (the
+// source texts) and languages without one.
+std::unique_ptr<QTranslator> languageCatalogue(const QLocale &locale) {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(locale, baseName, QStringLiteral("_"), directory) ||
+        translator->language().startsWith(QLatin1String("en")))
+        return nullptr;
+    return translator;
+}
+
+} // namespace
+
+namespace Translations {
+
+void install(const QLocale &locale) {
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    delete g_language;
+    if (!g_plurals) {
+        g_plurals = new QTranslator(app);
+        if (g_plurals->load(baseName + QStringLiteral("_en"), directory))
+            QCoreApplication::installTranslator(g_plurals);
+    }
+    // Installed last, so searched first.
+    if (std::unique_ptr<QTranslator> catalogue = languageCatalogue(locale)) {
+        g_language = catalogue.release();
+        g_language->setParent(app);
+        QCoreApplication::installTranslator(g_language);
+    }
+}
+
+QString language() {
+    return g_language ? g_language->language() : QString();
+}
+
+QString early(const char *context, const char *sourceText) {
+    static const std::unique_ptr<QTranslator> catalogue = languageCatalogue(QLocale::system());
+    const QString text = catalogue ? catalogue->translate(context, sourceText) : QString();
+    return text.isEmpty() ? QString::fromUtf8(sourceText) : text;
+}
+
+} // namespace Translations
