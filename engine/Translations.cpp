@@ -1,8 +1,11 @@
 #include "Translations.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
+
+#include <memory>
 
 namespace {
 
@@ -11,12 +14,15 @@ const QString baseName = QStringLiteral("loomfin");
 
 QPointer<QTranslator> g_plurals;
 QPointer<QTranslator> g_language;
+QPointer<QTranslator> g_qt;
 
 // The catalogue for the locale's languages, or nothing for English (the
 // source texts) and languages without one.
-std::unique_ptr<QTranslator> languageCatalogue(const QLocale &locale) {
+std::unique_ptr<QTranslator> languageCatalogue(const QLocale &locale,
+                                               const QString &name = baseName,
+                                               const QString &folder = directory) {
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(locale, baseName, QStringLiteral("_"), directory) ||
+    if (!translator->load(locale, name, QStringLiteral("_"), folder) ||
         translator->language().startsWith(QLatin1String("en")))
         return nullptr;
     return translator;
@@ -31,10 +37,19 @@ void install(const QLocale &locale) {
     if (!app)
         return;
     delete g_language;
+    delete g_qt;
     if (!g_plurals) {
         g_plurals = new QTranslator(app);
         if (g_plurals->load(baseName + QStringLiteral("_en"), directory))
             QCoreApplication::installTranslator(g_plurals);
+    }
+    // Qt's own texts (buttons of its folder chooser), where the system has
+    // them (qt6-translations-l10n).
+    if (std::unique_ptr<QTranslator> catalogue = languageCatalogue(
+            locale, QStringLiteral("qt"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        g_qt = catalogue.release();
+        g_qt->setParent(app);
+        QCoreApplication::installTranslator(g_qt);
     }
     // Installed last, so searched first.
     if (std::unique_ptr<QTranslator> catalogue = languageCatalogue(locale)) {
