@@ -2,6 +2,7 @@
 
 #include "ApplicationInfo.h"
 #include "ConvertCommand.h"
+#include "Translations.h"
 
 #include <QCoreApplication>
 #include <QMessageLogContext>
@@ -14,7 +15,8 @@
 
 namespace {
 
-const char helpText[] =
+const char helpText[] = QT_TRANSLATE_NOOP(
+    "CommandLine",
     "Usage: loomfin [PATH...]\n"
     "       loomfin convert [options] PATH...\n"
     "Turns a numbered image sequence into an optimised animated GIF.\n"
@@ -34,10 +36,11 @@ const char helpText[] =
     "folder) are set in the window and kept in $XDG_CONFIG_HOME/Loomfin/Loomfin.conf\n"
     "(usually ~/.config/Loomfin/Loomfin.conf); convert's options override them for\n"
     "one run. GIFs go to ~/Documents/GIF_Output unless another folder is set.\n"
-    "More in loomfin(1).\n";
+    "More in loomfin(1).\n");
 
-const char noDisplayLine[] =
-    "loomfin: no display found; to convert without a window use: loomfin convert PATH…\n";
+const char noDisplayLine[] = QT_TRANSLATE_NOOP(
+    "CommandLine",
+    "loomfin: no display found; to convert without a window use: loomfin convert PATH…\n");
 
 // Messages Qt logs while it looks for a display are held back: when none
 // is found they would only bury the one line that says what to do.
@@ -49,6 +52,7 @@ struct HeldMessage {
 };
 
 std::mutex g_mutex;
+QByteArray g_noDisplayLine; // in the user's language, ready before Qt looks for a display
 std::vector<HeldMessage> g_held;
 QtMessageHandler g_previous = nullptr;
 
@@ -70,7 +74,7 @@ void holdOrEnd(QtMsgType type, const QMessageLogContext &context, const QString 
     // Qt's last word when no platform plugin could start (xcb without a
     // reachable X server, a dead Wayland socket): it would abort next.
     if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
-        std::fputs(noDisplayLine, stderr);
+        std::fputs(g_noDisplayLine.constData(), stderr);
         std::fflush(stderr);
         ::_exit(1);
     }
@@ -98,7 +102,10 @@ std::optional<int> runWithoutWindow(int argc, char **argv) {
         if (std::strcmp(arg, "--") == 0)
             break;
         if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
-            std::fputs(helpText, stdout);
+            QCoreApplication app(argc, argv);
+            Translations::install();
+            std::fputs(QCoreApplication::translate("CommandLine", helpText).toUtf8().constData(),
+                       stdout);
             return 0;
         }
         if (std::strcmp(arg, "-V") == 0 || std::strcmp(arg, "--version") == 0) {
@@ -111,6 +118,7 @@ std::optional<int> runWithoutWindow(int argc, char **argv) {
 
 void endCleanlyWithoutDisplay() {
     const std::lock_guard lock(g_mutex);
+    g_noDisplayLine = Translations::early("CommandLine", noDisplayLine).toUtf8();
     g_previous = qInstallMessageHandler(holdOrEnd);
     // Runs inside the QGuiApplication constructor once the platform plugin
     // is up, which is where the display was found.

@@ -12,9 +12,12 @@
 #include "RegularFile.h"
 #include "ToolRunner.h"
 
+#include <QCoreApplication>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -84,12 +87,18 @@ bool looksOutOfSpace(const fs::path &folder, const QString &toolText) {
            qulonglong(info.f_bavail) * info.f_frsize < 64 * 1024;
 }
 
+QString unknownSizeText() {
+    return QCoreApplication::translate("ConversionPipeline", "unknown size");
+}
+
 QString notEnoughSpaceMessage(const fs::path &folder) {
-    return QStringLiteral("Not enough space to save the GIF in ") + displayPath(folder);
+    return QCoreApplication::translate("ConversionPipeline",
+                                       "Not enough space to save the GIF in %1")
+        .arg(displayPath(folder));
 }
 
 QString couldNotSaveMessage(const fs::path &folder, int error) {
-    return QStringLiteral("Could not save the GIF in %1: %2")
+    return QCoreApplication::translate("ConversionPipeline", "Could not save the GIF in %1: %2")
         .arg(displayPath(folder), describe(error));
 }
 
@@ -101,24 +110,23 @@ QString jobTimestamp(const QDateTime &when) {
 
 QString sizeText(qint64 bytes) {
     if (bytes < 0)
-        return QStringLiteral("unknown size");
+        return unknownSizeText();
     if (bytes == 0)
-        return QStringLiteral("Zero KB");
-    if (bytes == 1)
-        return QStringLiteral("1 byte");
+        return QCoreApplication::translate("ConversionPipeline", "Zero KB");
     if (bytes < 1000)
-        return QString::number(bytes) + QStringLiteral(" bytes");
+        return QCoreApplication::translate("ConversionPipeline", "%n bytes", nullptr, int(bytes));
     const double b = double(bytes);
     if (bytes < 1000 * 1000)
-        return QString::number(qRound(b / 1e3)) + QStringLiteral(" KB");
+        return QCoreApplication::translate("ConversionPipeline", "%1 KB").arg(qRound(b / 1e3));
     if (bytes < 1000LL * 1000 * 1000)
-        return QString::number(b / 1e6, 'f', 1) + QStringLiteral(" MB");
-    return QString::number(b / 1e9, 'f', 2) + QStringLiteral(" GB");
+        return QCoreApplication::translate("ConversionPipeline", "%1 MB").arg(b / 1e6, 0, 'f', 1);
+    return QCoreApplication::translate("ConversionPipeline", "%1 GB").arg(b / 1e9, 0, 'f', 2);
 }
 
 QString noOutputFolderMessage() {
-    return QStringLiteral("No folder to save the GIF in: choose an output folder in Settings (the "
-                          "home folder is unknown)");
+    return QCoreApplication::translate("ConversionPipeline",
+                                       "No folder to save the GIF in: choose an output folder "
+                                       "in Settings (the home folder is unknown)");
 }
 
 ConversionPaths temporaryPaths(const fs::path &privateFolder, const QString &ts) {
@@ -234,9 +242,10 @@ fs::path publishOutput(const fs::path &written, const fs::path &folder, const QS
 
 QString optimisedGifProblem(const GifFile &given, const GifFile &written) {
     if (written.imageCount < 1)
-        return QStringLiteral("it wrote a GIF without images");
+        return QCoreApplication::translate("ConversionPipeline", "it wrote a GIF without images");
     if (written.totalDelay != given.totalDelay)
-        return QStringLiteral("it wrote a GIF that plays %1 s instead of %2 s")
+        return QCoreApplication::translate("ConversionPipeline",
+                                           "it wrote a GIF that plays %1 s instead of %2 s")
             .arg(QString::number(double(written.totalDelay) / 100, 'f', 2),
                  QString::number(double(given.totalDelay) / 100, 'f', 2));
     return {};
@@ -340,7 +349,7 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
     for (const ProcessResult &run : results) {
         if (run.exitStatus != 0) {
             removeParts();
-            fail(QStringLiteral("FFmpeg GIF creation failed: ") +
+            fail(QCoreApplication::translate("ConversionPipeline", "FFmpeg GIF creation failed: ") +
                  condenseToolOutput(run.exitStatus, run.outputText));
             return false;
         }
@@ -348,7 +357,8 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
     const bool complete = joinGifs(parts, joined);
     removeParts();
     if (!complete)
-        fail(QStringLiteral("FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
+        fail(QCoreApplication::translate(
+            "ConversionPipeline", "FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
     return complete;
 }
 
@@ -358,13 +368,16 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
 bool Conversion::checkFrameCount(const fs::path &gif, qint64 expected) {
     const std::optional<GifFile> made = GifFile::inspect(gif);
     if (!made) {
-        fail(QStringLiteral("FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
+        fail(QCoreApplication::translate(
+            "ConversionPipeline", "FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
         return false;
     }
     if (made->imageCount != expected) {
-        fail(QStringLiteral("FFmpeg GIF creation failed: it made %1 of %2 frames")
-                 .arg(made->imageCount)
-                 .arg(expected));
+        const int count = int(std::min(expected, qint64(INT_MAX)));
+        fail(QCoreApplication::translate("ConversionPipeline",
+                                         "FFmpeg GIF creation failed: it made %1 of %n frames",
+                                         nullptr, count)
+                 .arg(made->imageCount));
         return false;
     }
     m_unoptimised = *made;
@@ -376,7 +389,9 @@ bool Conversion::checkFrameCount(const fs::path &gif, qint64 expected) {
 bool Conversion::checkOptimisedGif(const QString &toolText) {
     const fs::path &folder = m_request.outputFolder;
     if (isSpecialFile(m_optimiserOutput)) {
-        fail(QStringLiteral("gifsicle optimisation failed: its output is not a regular file"));
+        fail(QCoreApplication::translate(
+            "ConversionPipeline",
+            "gifsicle optimisation failed: its output is not a regular file"));
         return false;
     }
     const std::optional<GifFile> written = GifFile::inspect(m_optimiserOutput);
@@ -386,13 +401,16 @@ bool Conversion::checkOptimisedGif(const QString &toolText) {
         } else {
             std::error_code ignored;
             const auto bytes = fs::file_size(m_optimiserOutput, ignored);
-            fail(QStringLiteral("gifsicle optimisation failed: it wrote an incomplete GIF (%1)")
+            fail(QCoreApplication::translate(
+                     "ConversionPipeline",
+                     "gifsicle optimisation failed: it wrote an incomplete GIF (%1)")
                      .arg(sizeText(ignored ? 0 : qint64(bytes))));
         }
         return false;
     }
     if (const QString problem = optimisedGifProblem(m_unoptimised, *written); !problem.isEmpty()) {
-        fail(QStringLiteral("gifsicle optimisation failed: ") + problem);
+        fail(QCoreApplication::translate("ConversionPipeline", "gifsicle optimisation failed: ") +
+             problem);
         return false;
     }
     if (const int error = syncToDisk(m_optimiserOutput)) {
@@ -415,7 +433,7 @@ void Conversion::run() {
     std::optional<FrameSequence> found =
         discoverFrameSequence(m_request.folder, m_request.files, settings.frameSkip);
     if (!found)
-        return fail(noImagesMessage());
+        return fail(noImagesMessage(m_request.given));
     const qint64 frameCount = qint64(found->frames.size());
     int rangeCount = m_request.frameRanges;
     if (rangeCount == 0)
@@ -443,7 +461,8 @@ void Conversion::run() {
     ConversionPaths paths = temporaryPaths(m_private->path(), ts);
     if (sequence.inputMode == FrameInputMode::Staged) {
         if (const std::error_code staging = stageFrames(sequence, paths.stagingFolder))
-            return fail(QStringLiteral("Could not prepare the frames in %1: %2")
+            return fail(QCoreApplication::translate("ConversionPipeline",
+                                                    "Could not prepare the frames in %1: %2")
                             .arg(displayPath(m_private->path()),
                                  QString::fromStdString(staging.message())));
     } else {
@@ -457,7 +476,8 @@ void Conversion::run() {
     std::error_code made;
     fs::create_directories(folder, made);
     if (made && !fs::is_directory(folder))
-        return fail(QStringLiteral("Could not create the output folder %1: %2")
+        return fail(QCoreApplication::translate("ConversionPipeline",
+                                                "Could not create the output folder %1: %2")
                         .arg(displayPath(folder), QString::fromStdString(made.message())));
     int partError = 0;
     m_optimiserOutput = makeOptimiserOutput(folder, ts, &partError);
@@ -472,32 +492,41 @@ void Conversion::run() {
     // C collation: ffmpeg's glob then orders names by bytes, as discovery does.
     options.environment = withEnvironmentEntry(m_request.environment, "LC_ALL", "C");
 
-    m_reporter.postStatus(QStringLiteral("Generating colour palette…"), 0.2);
+    m_reporter.postStatus(
+        QCoreApplication::translate("ConversionPipeline", "Generating colour palette…"), 0.2);
     if (!runStep(*ffmpeg, lines.palette, options,
-                 QStringLiteral("FFmpeg palette generation failed: ")))
+                 QCoreApplication::translate("ConversionPipeline",
+                                             "FFmpeg palette generation failed: ")))
         return;
 
-    m_reporter.postStatus(QStringLiteral("Creating GIF…"), 0.5);
+    m_reporter.postStatus(QCoreApplication::translate("ConversionPipeline", "Creating GIF…"), 0.5);
     if (ranges.size() > 1
             ? !runGifPassInRanges(*ffmpeg, lines.gif, ranges, paths.unoptimisedFile, options)
-            : !runStep(*ffmpeg, lines.gif, options, QStringLiteral("FFmpeg GIF creation failed: ")))
+            : !runStep(*ffmpeg, lines.gif, options,
+                       QCoreApplication::translate("ConversionPipeline",
+                                                   "FFmpeg GIF creation failed: ")))
         return;
     if (!checkFrameCount(paths.unoptimisedFile, frameCount))
         return;
 
-    m_reporter.postStatus(QStringLiteral("Optimising with gifsicle…"), 0.8);
+    m_reporter.postStatus(
+        QCoreApplication::translate("ConversionPipeline", "Optimising with gifsicle…"), 0.8);
     RunOptions optimiserOptions;
     optimiserOptions.control = &m_control;
     optimiserOptions.environment = m_request.environment;
     ProcessResult optimised;
-    if (!runStep(*gifsicle, lines.optimiser, optimiserOptions,
-                 QStringLiteral("gifsicle optimisation failed: "), &optimised) ||
+    if (!runStep(
+            *gifsicle, lines.optimiser, optimiserOptions,
+            QCoreApplication::translate("ConversionPipeline", "gifsicle optimisation failed: "),
+            &optimised) ||
         !checkOptimisedGif(optimised.outputText))
         return;
 
     const fs::path outputFile = publishOutput(m_optimiserOutput, folder, ts);
     if (outputFile.empty())
-        return fail(QStringLiteral("Could not save the GIF in ") + displayPath(folder));
+        return fail(
+            QCoreApplication::translate("ConversionPipeline", "Could not save the GIF in %1")
+                .arg(displayPath(folder)));
     m_optimiserOutput.clear();
     // The new name, too.
     if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
@@ -508,7 +537,7 @@ void Conversion::run() {
 
     std::error_code sizeError;
     const auto bytes = fs::file_size(outputFile, sizeError);
-    const QString size = sizeError ? QStringLiteral("unknown size") : sizeText(qint64(bytes));
+    const QString size = sizeError ? unknownSizeText() : sizeText(qint64(bytes));
     m_reporter.postCompletion(urlFromLocalPath(outputFile), size);
 }
 

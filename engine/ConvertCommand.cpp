@@ -12,6 +12,7 @@
 #include "PrivateFolder.h"
 #include "QuitSignals.h"
 #include "ToolRunner.h"
+#include "Translations.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -37,7 +38,8 @@ constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
 constexpr int exitInterrupted = 130;
 
-const char usageText[] =
+const char usageText[] = QT_TRANSLATE_NOOP(
+    "ConvertCommand",
     "Usage: loomfin convert [options] PATH...\n"
     "Turns a folder of numbered frames, or the frame files given, into an optimised GIF.\n"
     "Several folders make one GIF each, one after another, with the same settings.\n"
@@ -60,7 +62,7 @@ const char usageText[] =
     "\n"
     "A long job already keeps every core busy. To run folders in parallel\n"
     "anyway, start one loomfin per folder:\n"
-    "  printf '%s\\0' shots_*/ | xargs -0 -n1 -P2 loomfin convert\n";
+    "  printf '%s\\0' shots_*/ | xargs -0 -n1 -P2 loomfin convert\n");
 
 struct Options {
     std::array<std::optional<double>, 6> settings; // by SettingId
@@ -100,9 +102,12 @@ void surviveClosedOutput() {
     ::sigaction(SIGPIPE, &action, nullptr);
 }
 
+QString usage() {
+    return QCoreApplication::translate("ConvertCommand", usageText);
+}
+
 int usageError(const QString &message) {
-    printErr(QStringLiteral("loomfin convert: ") + message + QLatin1Char('\n') +
-             QString::fromUtf8(usageText));
+    printErr(QStringLiteral("loomfin convert: ") + message + QLatin1Char('\n') + usage());
     return exitUsage;
 }
 
@@ -122,7 +127,7 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options,
             continue;
         }
         if (arg == "-h" || arg == "--help") {
-            std::fputs(usageText, stdout);
+            printOut(usage().toUtf8());
             helpOrVersion = true;
             return std::nullopt;
         }
@@ -155,36 +160,38 @@ std::optional<QString> parseArguments(int argc, char **argv, Options &options,
                 setting = &s;
         }
         if (!setting && name != "--output")
-            return QStringLiteral("unknown option ") + QString::fromStdString(arg);
+            return QCoreApplication::translate("ConvertCommand", "unknown option %1")
+                .arg(QString::fromStdString(arg));
         if (!value) {
             if (i + 1 >= argc)
-                return QStringLiteral("option ") + QString::fromStdString(name) +
-                       QStringLiteral(" needs a value");
+                return QCoreApplication::translate("ConvertCommand", "option %1 needs a value")
+                    .arg(QString::fromStdString(name));
             value = argv[++i];
         }
         if (name == "--output") {
             if (value->empty())
-                return QStringLiteral("--output needs a folder");
+                return QCoreApplication::translate("ConvertCommand", "--output needs a folder");
             options.output = fs::path(*value);
             continue;
         }
         const std::optional<double> number = parseFloatingLiteral(QString::fromStdString(*value));
         if (!number || std::isnan(*number))
-            return QStringLiteral("not a number for ") + QString::fromStdString(name) +
-                   QStringLiteral(": ") + QString::fromStdString(*value);
+            return QCoreApplication::translate("ConvertCommand", "not a number for %1: %2")
+                .arg(QString::fromStdString(name), QString::fromStdString(*value));
         if (setting->isInteger && (*number != std::trunc(*number) || std::isinf(*number)))
-            return QStringLiteral("not a whole number for ") + QString::fromStdString(name) +
-                   QStringLiteral(": ") + QString::fromStdString(*value);
+            return QCoreApplication::translate("ConvertCommand", "not a whole number for %1: %2")
+                .arg(QString::fromStdString(name), QString::fromStdString(*value));
         // Other settings are clamped like the saved ones; a loop count out of
         // range would silently loop forever (or wrap), so it is refused.
         if (setting->id == SettingId::LoopCount &&
             (*number < setting->job.from || *number > setting->job.to))
-            return QStringLiteral("--loop must be from 0 to 65535 (0 = loop forever): ") +
-                   QString::fromStdString(*value);
+            return QCoreApplication::translate(
+                       "ConvertCommand", "--loop must be from 0 to 65535 (0 = loop forever): %1")
+                .arg(QString::fromStdString(*value));
         options.settings[size_t(setting->id)] = number;
     }
     if (options.paths.empty())
-        return QStringLiteral("no folder or frame files given");
+        return QCoreApplication::translate("ConvertCommand", "no folder or frame files given");
     return std::nullopt;
 }
 
@@ -216,6 +223,7 @@ std::vector<BatchJob> jobsFor(const std::vector<fs::path> &folders,
     for (const fs::path &folder : folders) {
         BatchJob job{
             JobRequest::forFolder(urlFromLocalPath(absolutePath(folder))), displayPath(folder), {}};
+        job.request.given = job.given;
         const std::string name = fileNameOf(job.request.folder);
         job.name = name.empty() ? displayPath(job.request.folder) : displayPath(name);
         jobs.push_back(job);
@@ -225,6 +233,7 @@ std::vector<BatchJob> jobsFor(const std::vector<fs::path> &folders,
         for (const fs::path &file : files)
             urls.append(urlFromLocalPath(absolutePath(file)));
         jobs.push_back({JobRequest::forFiles(routeDroppedURLs(urls).files), {}, {}});
+        jobs.back().request.given = QString();
     }
     return jobs;
 }
@@ -254,7 +263,7 @@ int dryRun(const JobRequest &request, const QString &prefix) {
     const auto sequence =
         discoverFrameSequence(request.folder, request.files, request.settings.frameSkip);
     if (!sequence) {
-        printErr(prefix + noImagesMessage() + QLatin1Char('\n'));
+        printErr(prefix + noImagesMessage(request.given) + QLatin1Char('\n'));
         return exitFailed;
     }
     // The job would fail so: never a command line writing to a relative path.
@@ -277,7 +286,11 @@ int dryRun(const JobRequest &request, const QString &prefix) {
     QByteArray out = prefix.isEmpty() ? QByteArray() : prefix.trimmed().toUtf8() + '\n';
     out +=
         selectionSummary(*sequence, request.settings.frameSkip, request.files.has_value()).toUtf8();
-    out += "\nInput mode: " + frameInputModeName(sequence->inputMode).toUtf8() + '\n';
+    out += '\n' +
+           QCoreApplication::translate("ConvertCommand", "Input mode: %1")
+               .arg(frameInputModeName(sequence->inputMode))
+               .toUtf8() +
+           '\n';
     out += QByteArray::fromStdString(commandLine(ffmpeg, lines.palette)) + '\n';
     out += QByteArray::fromStdString(commandLine(ffmpeg, lines.gif)) + '\n';
     out += QByteArray::fromStdString(commandLine(gifsicle, lines.optimiser)) + '\n';
@@ -398,7 +411,7 @@ private:
             m_texts.push_back(text);
         } else {
             m_outcomes[m_current] = Outcome::Cancelled;
-            text = QStringLiteral("Cancelled.");
+            text = QCoreApplication::translate("ConvertCommand", "Cancelled.");
             m_texts.push_back(text);
         }
         if (isBatch() || m_outcomes[m_current] != Outcome::Done)
@@ -410,7 +423,9 @@ private:
         QByteArray out;
         if (isBatch()) {
             for (size_t i = 0; i < m_jobs.size(); ++i) {
-                const QString text = i < m_texts.size() ? m_texts[i] : QStringLiteral("Skipped.");
+                const QString text =
+                    i < m_texts.size() ? m_texts[i]
+                                       : QCoreApplication::translate("ConvertCommand", "Skipped.");
                 out += (m_jobs[i].given + QStringLiteral(": ") + text).toUtf8() + '\n';
             }
         } else if (m_outcomes[0] == Outcome::Done) {
@@ -455,6 +470,12 @@ private:
 } // namespace
 
 int runConvertCommand(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(ApplicationInfo::name());
+    QCoreApplication::setOrganizationName(ApplicationInfo::name());
+    QCoreApplication::setApplicationVersion(ApplicationInfo::version());
+    Translations::install();
+
     Options options;
     bool helpOrVersion = false;
     if (const auto error = parseArguments(argc, argv, options, helpOrVersion))
@@ -466,18 +487,17 @@ int runConvertCommand(int argc, char **argv) {
         std::error_code ec;
         const fs::file_status status = fs::status(p, ec);
         if (!fs::exists(status))
-            return usageError(QStringLiteral("no such file or folder: ") + displayPath(p));
+            return usageError(
+                QCoreApplication::translate("ConvertCommand", "no such file or folder: %1")
+                    .arg(displayPath(p)));
         (fs::is_directory(status) ? folders : files).push_back(p);
     }
     if (!folders.empty() && !files.empty())
-        return usageError(QStringLiteral(
+        return usageError(QCoreApplication::translate(
+            "ConvertCommand",
             "give either folders (one GIF each) or frame files (one GIF), not both"));
 
     surviveClosedOutput();
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(ApplicationInfo::name());
-    QCoreApplication::setOrganizationName(ApplicationInfo::name());
-    QCoreApplication::setApplicationVersion(ApplicationInfo::version());
 
     ConverterEngine engine;
     engine.setNotificationsEnabled(options.notify);

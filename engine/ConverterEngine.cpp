@@ -1,5 +1,4 @@
 #include "ConverterEngine.h"
-
 #include "ConversionPipeline.h"
 #include "DesktopNotifier.h"
 #include "FileUrls.h"
@@ -9,6 +8,7 @@
 #include "RegularFile.h"
 #include "ToolRunner.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -99,8 +99,10 @@ std::unique_ptr<QSettings> userStore() {
     const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                          QStringLiteral("/Loomfin/Loomfin.conf");
     if (isSpecialFile(path.toLocal8Bit().toStdString())) {
-        std::fputs(QStringLiteral("loomfin: the settings file %1 is not a regular file: using the "
-                                  "defaults, and no change is saved\n")
+        std::fputs(QCoreApplication::translate("ConverterEngine",
+                                               "loomfin: the settings file %1 is not a regular "
+                                               "file: using the defaults, and no change is "
+                                               "saved\n")
                        .arg(path)
                        .toLocal8Bit()
                        .constData(),
@@ -370,13 +372,12 @@ void ConverterEngine::postFailure(const QString &message) {
             setStatusMessage(QLatin1String(""));
         },
         Qt::QueuedConnection);
-    notify(QStringLiteral("Loomfin — Error"), message, DesktopNotifier::Category::TransferError);
+    notify(tr("Loomfin — Error"), message, DesktopNotifier::Category::TransferError);
 }
 
 void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeText) {
     const QString name = lastPathComponent(outputURL);
-    const QString status =
-        QStringLiteral("Done — ") + name + QStringLiteral(" (") + sizeText + QLatin1Char(')');
+    const QString status = tr("Done — %1 (%2)").arg(name, sizeText);
     QMetaObject::invokeMethod(
         this,
         [this, status, outputURL] {
@@ -388,7 +389,7 @@ void ConverterEngine::postCompletion(const QUrl &outputURL, const QString &sizeT
             setErrorMessage(QString());
         },
         Qt::QueuedConnection);
-    notify(QStringLiteral("Loomfin — Done ✓"), name + QStringLiteral(" · ") + sizeText,
+    notify(tr("Loomfin — Done ✓"), tr("%1 · %2", "file name · size").arg(name, sizeText),
            DesktopNotifier::Category::TransferComplete);
 }
 

@@ -1,9 +1,14 @@
 #include "FrameSequence.h"
 
+#include "NumberFormat.h"
+
+#include <QCoreApplication>
+
 #include <QUtf8StringView>
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <numeric>
 #include <string_view>
@@ -133,9 +138,19 @@ QString frameInputModeName(FrameInputMode mode) {
     return QStringLiteral("staged");
 }
 
-QString noImagesMessage() {
-    return QStringLiteral(
-        "No image files found in the dropped folder. Supported: PNG, JPG, TIFF, TGA, BMP.");
+QString noImagesMessage(const std::optional<QString> &given) {
+    if (!given)
+        return QCoreApplication::translate(
+            "FrameSequence",
+            "No image files found in the dropped folder. Supported: PNG, JPG, TIFF, TGA, BMP.");
+    if (given->isEmpty())
+        return QCoreApplication::translate(
+            "FrameSequence",
+            "None of the files given is an image file. Supported: PNG, JPG, TIFF, TGA, BMP.");
+    return QCoreApplication::translate("FrameSequence",
+                                       "No image files found in %1. Supported: PNG, JPG, TIFF, "
+                                       "TGA, BMP.")
+        .arg(*given);
 }
 
 std::optional<FrameNumber> detectFrameNumber(const std::string &baseName) {
@@ -296,19 +311,17 @@ discoverFrameSequence(const fs::path &folder, const std::optional<std::vector<fs
 }
 
 QString selectionSummary(const FrameSequence &sequence, qint64 frameSkip, bool hasFileList) {
-    if (frameSkip >= 2) {
-        const QString suffix = frameSkip == 2   ? QStringLiteral("nd")
-                               : frameSkip == 3 ? QStringLiteral("rd")
-                                                : QStringLiteral("th");
-        return QStringLiteral("Using %1 of %2 frames (every %3%4)…")
+    // The count a plural form follows is %n; the others are %1, %2.
+    const int found = int(std::min<qint64>(sequence.foundCount, INT_MAX));
+    if (frameSkip >= 2)
+        return QCoreApplication::translate("FrameSequence", "Using %1 of %n frames (every %2)…",
+                                           nullptr, found)
             .arg(qint64(sequence.frames.size()))
-            .arg(sequence.foundCount)
-            .arg(frameSkip)
-            .arg(suffix);
-    }
+            .arg(ordinalNumber(frameSkip));
     if (hasFileList)
-        return QStringLiteral("Using %1 selected frames…").arg(sequence.foundCount);
-    return QStringLiteral("Found %1 frames…").arg(sequence.foundCount);
+        return QCoreApplication::translate("FrameSequence", "Using %n selected frames…", nullptr,
+                                           found);
+    return QCoreApplication::translate("FrameSequence", "Found %n frames…", nullptr, found);
 }
 
 std::optional<fs::path> firstEmptyFrame(const FrameSequence &sequence) {
@@ -321,7 +334,9 @@ std::optional<fs::path> firstEmptyFrame(const FrameSequence &sequence) {
 }
 
 QString emptyFrameMessage(const fs::path &frame) {
-    return QStringLiteral("The frame %1 is empty (0 bytes). Render it again or remove it.")
+    return QCoreApplication::translate("FrameSequence",
+                                       "The frame %1 is empty (0 bytes). Render it again or "
+                                       "remove it.")
         .arg(QString::fromUtf8(fileNameOf(frame)));
 }
 

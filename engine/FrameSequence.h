@@ -46,8 +46,10 @@ bool hasPatternCharacter(std::string_view path);
 // ffmpeg's image reader cannot take longer patterns (about 1,000 bytes).
 inline constexpr std::size_t maxPatternBytes = 1000;
 
-// The failure text when no frame survives the filter.
-QString noImagesMessage();
+// The failure text when no frame survives the filter. A job from the window
+// has no `given` and speaks of the dropped folder; the command line names the
+// folder as typed, or (given empty) the frame files given.
+QString noImagesMessage(const std::optional<QString> &given = std::nullopt);
 
 // "^(.*[^0-9])([0-9]{4,5})$" on a base name (bytes).
 std::optional<FrameNumber> detectFrameNumber(const std::string &baseName);

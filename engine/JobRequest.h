@@ -3,6 +3,7 @@
 #include "JobSettings.h"
 
 #include <QList>
+#include <QString>
 #include <QUrl>
 
 #include <filesystem>
@@ -23,6 +24,10 @@ struct JobRequest {
     // length (LOOMFIN_SEQUENTIAL=1 in `environment` makes that 1); 1 is the
     // sequential pipeline; more are taken as far as the delay cycle allows.
     int frameRanges = 0;
+
+    // Command line only: the folder as typed (empty for frame files), which
+    // the failure texts name; a job from the window has none.
+    std::optional<QString> given;
 
     // The input of a folder job (settings and output folder still to fill).
     static JobRequest forFolder(const QUrl &folderURL);

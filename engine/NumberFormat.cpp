@@ -1,5 +1,7 @@
 #include "NumberFormat.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -30,6 +32,28 @@ QString truncatedIntegerText(double value) {
         return QString::number(std::trunc(value), 'f', 0);
     }
     return QString::number(truncatedInteger(value));
+}
+
+QString ordinalNumber(qint64 n) {
+    // English suffixes follow the last digit, except for 11, 12 and 13.
+    const qint64 lastTwo = n < 0 ? -(n % 100) : n % 100;
+    const char *pattern = QT_TRANSLATE_NOOP("NumberFormat", "%1th");
+    if (lastTwo < 11 || lastTwo > 13) {
+        switch (lastTwo % 10) {
+        case 1:
+            pattern = QT_TRANSLATE_NOOP("NumberFormat", "%1st");
+            break;
+        case 2:
+            pattern = QT_TRANSLATE_NOOP("NumberFormat", "%1nd");
+            break;
+        case 3:
+            pattern = QT_TRANSLATE_NOOP("NumberFormat", "%1rd");
+            break;
+        default:
+            break;
+        }
+    }
+    return QCoreApplication::translate("NumberFormat", pattern).arg(n);
 }
 
 std::optional<double> parseFloatingLiteral(const QString &text) {

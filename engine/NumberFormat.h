@@ -14,6 +14,11 @@ qint64 truncatedInteger(double value);
 // even for a setting that is not a finite number in range.
 QString truncatedIntegerText(double value);
 
+// An ordinal number as the frame-skip texts use it: "1st", "2nd", "3rd",
+// "4th" … "11th", "12th", "13th" … "21st", "22nd", "23rd" … "111th" in
+// English; the catalogue gives other languages' forms ("2." in German).
+QString ordinalNumber(qint64 n);
+
 // Parses the whole text as one C-locale floating literal, as strtod would
 // (sign, decimal or hexadecimal digits, exponent, "inf", "nan"), whatever the
 // process locale. No surrounding white space, no decimal comma, nothing after.

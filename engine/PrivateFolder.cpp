@@ -3,6 +3,7 @@
 #include "FileUrls.h"
 #include "FrameSequence.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -152,7 +153,8 @@ std::optional<PrivateFolder> PrivateFolder::make(const std::optional<std::string
     }
     if (error)
         *error =
-            QStringLiteral("Could not make a temporary folder in %1: %2")
+            QCoreApplication::translate("PrivateFolder",
+                                        "Could not make a temporary folder in %1: %2")
                 .arg(displayPath(bases.back()), QString::fromLocal8Bit(std::strerror(lastError)));
     return std::nullopt;
 }

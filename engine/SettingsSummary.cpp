@@ -2,19 +2,18 @@
 
 #include "NumberFormat.h"
 
+#include <QStringList>
+
 SettingsSummary::SettingsSummary(QObject *parent)
     : QObject(parent) {}
 
 QString SettingsSummary::text(double fps, double width, double maxColors, qint64 frameSkip,
                               qint64 loopCount) const {
-    QString text = truncatedIntegerText(fps) + QStringLiteral(" fps · ") +
-                   truncatedIntegerText(width) + QStringLiteral("px · ") +
-                   truncatedIntegerText(maxColors) + QStringLiteral(" colors · ");
+    QStringList parts{tr("%1 fps").arg(truncatedIntegerText(fps)),
+                      tr("%1px").arg(truncatedIntegerText(width)),
+                      tr("%1 colors").arg(truncatedIntegerText(maxColors))};
     if (frameSkip >= 2)
-        text += QStringLiteral("skip ") + QString::number(frameSkip) + QStringLiteral("× · ");
-    if (loopCount == 0)
-        text += QStringLiteral("∞ loop");
-    else
-        text += QString::number(loopCount) + QStringLiteral("× loop");
-    return text;
+        parts << tr("skip %1×").arg(frameSkip);
+    parts << (loopCount == 0 ? tr("∞ loop") : tr("%1× loop").arg(loopCount));
+    return parts.join(QStringLiteral(" · "));
 }

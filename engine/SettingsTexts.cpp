@@ -4,6 +4,7 @@
 #include "NumberFormat.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -12,21 +13,26 @@ SettingsTexts::SettingsTexts(QObject *parent)
 
 QString SettingsTexts::loopLabel(qint64 loopCount) const {
     if (loopCount == 0)
-        return QStringLiteral("Forever");
+        return tr("Forever");
     return QString::number(loopCount) + QStringLiteral("×");
 }
 
 QString SettingsTexts::loopHint(qint64 loopCount) const {
     if (loopCount == 0)
-        return QStringLiteral("GIF loops indefinitely.");
+        return tr("GIF loops indefinitely.");
     if (loopCount == 1)
-        return QStringLiteral("GIF plays once and stops.");
-    return QStringLiteral("GIF plays %1 times then stops.").arg(loopCount);
+        return tr("GIF plays once and stops.");
+    // Counts beyond an int (from a hand-edited store) are shown as they are.
+    if (loopCount > INT_MAX || loopCount < INT_MIN)
+        return tr("GIF plays %1 times then stops.").arg(loopCount);
+    return tr("GIF plays %n times then stops.", nullptr, int(loopCount));
 }
 
 QStringList SettingsTexts::frameSkipTitles() const {
-    return {QStringLiteral("Off (1×)"), QStringLiteral("Every 2nd"), QStringLiteral("Every 3rd"),
-            QStringLiteral("Every 4th")};
+    QStringList titles{tr("Off (1×)")};
+    for (qint64 skip = 2; skip <= 4; ++skip)
+        titles << tr("Every %1", "frame skip").arg(ordinalNumber(skip));
+    return titles;
 }
 
 int SettingsTexts::frameSkipIndex(qint64 frameSkip) const {
@@ -40,7 +46,7 @@ qint64 SettingsTexts::frameSkipValue(int index) const {
 }
 
 QString SettingsTexts::frameSkipHint() const {
-    return QStringLiteral("Keeps every Nth frame: N times fewer frames.");
+    return tr("Keeps every Nth frame: N times fewer frames.");
 }
 
 QString SettingsTexts::readout(double value) const {

@@ -4,6 +4,7 @@
 #include "FileUrls.h"
 #include "JobControl.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -167,7 +168,7 @@ pid_t startChild(const char *path, char *const argv[], char *const envp[], int o
 }
 
 QString startFailure(const std::string &executablePath, int error) {
-    return QStringLiteral("Could not start %1: %2")
+    return QCoreApplication::translate("ToolRunner", "Could not start %1: %2")
         .arg(displayPath(executablePath),
              QString::fromLocal8Bit(std::generic_category().message(error)));
 }
@@ -410,13 +411,14 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     result.outputText = tail.finish();
     if (statusLost) {
         result.exitStatus = -1;
-        appendLine(result.outputText, QStringLiteral("Exit status unavailable"));
+        appendLine(result.outputText,
+                   QCoreApplication::translate("ToolRunner", "Exit status unavailable"));
     } else if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
         result.exitStatus = 128 + signal;
         const char *description = sigdescr_np(signal);
         appendLine(result.outputText,
-                   QStringLiteral("Terminated by signal %1 (%2)")
+                   QCoreApplication::translate("ToolRunner", "Terminated by signal %1 (%2)")
                        .arg(signal)
                        .arg(QString::fromUtf8(description ? description : "unknown")));
     } else {
@@ -425,7 +427,7 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
     // A cancelled child that exits cleanly on SIGTERM must not pass for a success.
     if (cancelled && result.exitStatus == 0) {
         result.exitStatus = 128 + SIGTERM;
-        appendLine(result.outputText, QStringLiteral("Cancelled"));
+        appendLine(result.outputText, QCoreApplication::translate("ToolRunner", "Cancelled"));
     }
     return result;
 }
@@ -442,7 +444,7 @@ QString condenseToolOutput(int status, const QString &text) {
         start = i + 1;
     }
     if (lines.isEmpty())
-        return QStringLiteral("exit ") + QString::number(status);
+        return QCoreApplication::translate("ToolRunner", "exit %1").arg(status);
     return lines.mid(std::max<qsizetype>(0, lines.size() - 3)).join(QStringLiteral(" | "));
 }
 
@@ -450,12 +452,15 @@ QString missingToolsMessage() {
     const fs::path bundled =
         applicationToolLocations().bundleFolder / LOOMFIN_DATA_SUBDIR / "Tools";
     return QStringList{
-        QStringLiteral("Missing required tools: ffmpeg + gifsicle."),
-        QStringLiteral("For app releases, bundle executables at ") + displayPath(bundled) +
-            QStringLiteral("/."),
-        QStringLiteral("Dev fallback paths checked: /opt/homebrew/bin, /usr/local/bin, and $PATH."),
-        QStringLiteral("Install them from your distribution's packages, for example: "
-                       "sudo apt install ffmpeg gifsicle"),
+        QCoreApplication::translate("ToolRunner", "Missing required tools: ffmpeg + gifsicle."),
+        QCoreApplication::translate("ToolRunner", "For app releases, bundle executables at %1/.")
+            .arg(displayPath(bundled)),
+        QCoreApplication::translate(
+            "ToolRunner", "Dev fallback paths checked: /opt/homebrew/bin, /usr/local/bin, "
+                          "and $PATH."),
+        QCoreApplication::translate("ToolRunner",
+                                    "Install them from your distribution's packages, for example: "
+                                    "sudo apt install ffmpeg gifsicle"),
     }
         .join(QLatin1Char('\n'));
 }

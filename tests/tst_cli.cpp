@@ -119,6 +119,23 @@ private slots:
         QTest::newRow("loop above 65535")
             << QStringList{"convert", "--loop=65536", "."} << 2 << ""
             << "loomfin convert: --loop must be from 0 to 65535 (0 = loop forever): 65536" + usage;
+        // Leading NAME=value arguments set the language (German catalogue).
+        const QString hilfe = "\nAufruf: loomfin convert [Optionen] PFAD...\n";
+        QTest::newRow("--help, German")
+            << QStringList{"LANG=de_DE.UTF-8", "--help"} << 0 << "Aufruf: loomfin [PFAD...]\n"
+            << "";
+        QTest::newRow("convert --help, LANGUAGE=de")
+            << QStringList{"LANGUAGE=de", "convert", "--help"} << 0 << hilfe.mid(1) << "";
+        QTest::newRow("convert --help, LC_ALL over LANG")
+            << QStringList{"LC_ALL=de_DE.UTF-8", "LANG=en_US.UTF-8", "convert", "-h"} << 0
+            << hilfe.mid(1) << "";
+        QTest::newRow("window, German") << QStringList{"LANG=de_DE.UTF-8"} << 1 << ""
+                                        << "loomfin: keine Anzeige gefunden; ohne Fenster "
+                                           "umwandeln mit: loomfin convert PFAD…\n";
+        QTest::newRow("usage error, German")
+            << QStringList{"LANG=de_DE.UTF-8", "convert", "--loop", "-1", "."} << 2 << ""
+            << "loomfin convert: --loop muss von 0 bis 65535 reichen (0 = endlos wiederholen): -1" +
+                   hilfe;
         QTest::newRow("folders and files")
             << QStringList{"convert", ".", QCoreApplication::applicationFilePath()} << 2 << ""
             << "loomfin convert: give either folders (one GIF each) or frame files (one GIF), not "
@@ -135,6 +152,11 @@ private slots:
         for (const char *name :
              {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
             env.remove(name);
+        while (!arguments.isEmpty() && arguments.first().contains('=') &&
+               !arguments.first().startsWith('-')) {
+            const QString assignment = arguments.takeFirst();
+            env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+        }
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(loomfin, arguments);
@@ -163,6 +185,15 @@ private slots:
             options << it.next().capturedTexts().mid(1);
         options.removeAll(QString());
         QCOMPARE(options.size(), 18);
+        // The German help is complete: it lists the same options.
+        QStringList german;
+        for (auto it = option.globalMatch(
+                 runProgram("env", {"LANG=de_DE.UTF-8", loomfin, "--help"}) +
+                 runProgram("env", {"LANG=de_DE.UTF-8", loomfin, "convert", "--help"}));
+             it.hasNext();)
+            german << it.next().capturedTexts().mid(1);
+        german.removeAll(QString());
+        QCOMPARE(german, options);
         for (const QString &o : options)
             QVERIFY2(man.contains(QRegularExpression(QRegularExpression::escape(o) + "(?![-\\w])")),
                      qPrintable(o));
@@ -188,14 +219,13 @@ private slots:
                  "[1/3] shots_v1: Using 4 of 10 frames (every 3rd)…\n");
         const QString printed = QString::fromUtf8(shell.readAllStandardOutput());
         const QString done = ": Done — animation_\\d{8}T\\d{6}(?:-2)?\\.gif \\(\\d+ KB\\)\\n";
-        const auto match = QRegularExpression('^' + QRegularExpression::escape(folders[0]) + done +
-                                              QRegularExpression::escape(
-                                                  folders[1] +
-                                                  ": No image files found in the dropped folder. "
-                                                  "Supported: PNG, JPG, TIFF, TGA, BMP.\n" +
-                                                  folders[2]) +
-                                              done + "(.*)\\n(.*)\\n$")
-                               .match(printed);
+        const auto match =
+            QRegularExpression('^' + QRegularExpression::escape(folders[0]) + done +
+                               QRegularExpression::escape(
+                                   folders[1] + ": No image files found in " + folders[1] +
+                                   ". Supported: PNG, JPG, TIFF, TGA, BMP.\n" + folders[2]) +
+                               done + "(.*)\\n(.*)\\n$")
+                .match(printed);
         QVERIFY2(match.hasMatch(), qPrintable(printed));
         QCOMPARE(gifFrameCount(match.captured(2).toStdString()), 2);
         const QString info = gifInfo(match.captured(1).toStdString());

@@ -101,7 +101,7 @@ class TestConversionPipeline : public QObject {
 
     static JobRequest request(const fs::path &folder, const fs::path &out,
                               const JobSettings &s = JobSettings::clamped(15, 100, 256, 0, 0, 1)) {
-        return {folder, {}, s, out, environmentSnapshot()};
+        return {folder, {}, s, out, environmentSnapshot(), {}, {}};
     }
 
     // Runs a job on this thread; the reporter holds what it said.

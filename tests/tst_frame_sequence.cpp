@@ -165,7 +165,7 @@ private slots:
                  (QStringList{u"Found 7 frames… glob 0.png 1.png 2.png 3.png 4.png 5.png 6.png"_s,
                               u"Using 4 of 7 frames (every 2nd)… staged 0.png 2.png 4.png 6.png"_s,
                               u"Using 3 of 7 frames (every 3rd)… staged 0.png 3.png 6.png"_s,
-                              u"Using 1 of 7 frames (every 22th)… staged 0.png"_s}));
+                              u"Using 1 of 7 frames (every 22nd)… staged 0.png"_s}));
     }
 
     void findsNoImages() {

@@ -54,7 +54,7 @@ private slots:
         row("comments and URLs that are not local files skipped",
             "# dragged from a browser|b.png|file://localhost~/a.png|file://server/tmp/c.png|"
             "/nonexistent/d.png|file:e.png|https://example.com/f.png|mailto:someone@example.com",
-            "Using 1 selected frames…"); // a missing file is no frame
+            "Using 1 selected frame…"); // a missing file is no frame
         row("only non-file URLs", "https://example.com/b.png", "");
         row("empty list", "", "refused");
         row("a folder while converting", "shots", "refused while converting");

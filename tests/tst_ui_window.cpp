@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFontMetricsF>
+#include <QScopeGuard>
 
 using namespace Qt::StringLiterals;
 
@@ -83,6 +84,29 @@ private slots:
     void footer() {
         m_app.engine()->setLoopCount(2);
         QCOMPARE(m_app.text("settingsSummary"), u"15 fps · 600px · 256 colors · 2× loop"_s);
+    }
+
+    // The German catalogue reaches the window: its texts, the footer's and a
+    // result's (the command line's: tst_cli).
+    void german() {
+        m_app.unload();
+        const auto backToEnglish =
+            qScopeGuard([] { Translations::install(QLocale(QLocale::English)); });
+        Translations::install(QLocale(QLocale::German, QLocale::Germany));
+        QVERIFY(m_app.load());
+        m_app.engine()->setLoopCount(0);
+        report(Completion);
+        QTRY_VERIFY(m_app.strip("resultStrip", true));
+        QStringList shown;
+        for (const char *name : {"settingsButton", "dropZoneTitle", "dropZoneHint", "resultStatus",
+                                 "showInFolderButton", "convertAnotherButton", "settingsSummary"})
+            shown << m_app.text(name);
+        QCOMPARE(
+            shown,
+            (QStringList{u"Einstellungen"_s, u"Ordner mit Bildfolge hier ablegen"_s,
+                         u"PNG · JPG · TIFF · TGA · BMP  ·  oder klicken zum Auswählen"_s,
+                         u"Fertig — "_s + standardName + u" (1 KB)"_s, u"Im Ordner zeigen"_s,
+                         u"Weitere umwandeln"_s, u"15 fps · 600 px · 256 Farben · ∞ Schleife"_s}));
     }
 
     // A standard file name shows whole; the completion text breaks between words.

@@ -6,6 +6,7 @@
 #include "DropRouter.h"
 #include "QuitSignals.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -29,6 +30,7 @@ int main(int argc, char **argv) {
     QGuiApplication::setApplicationDisplayName(ApplicationInfo::name());
     QGuiApplication::setApplicationVersion(ApplicationInfo::version());
     QGuiApplication::setDesktopFileName(ApplicationInfo::id());
+    Translations::install();
 
     // Qt has taken its own options out of argv by now.
     const QList<QUrl> urls = AppSetup::urlsFromArguments(argc, argv);
@@ -38,7 +40,11 @@ int main(int argc, char **argv) {
     if (instance.claim() == SingleInstance::Role::Secondary) {
         if (SingleInstance::handOver(urls))
             return 0;
-        std::fprintf(stderr, "loomfin: the open window did not answer; starting another\n");
+        std::fputs(QCoreApplication::translate(
+                       "LoomfinApp", "loomfin: the open window did not answer; starting another\n")
+                       .toUtf8()
+                       .constData(),
+                   stderr);
     }
 
     AppResources::configureFromExecutableFolder(

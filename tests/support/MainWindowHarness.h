@@ -8,6 +8,7 @@
 #include "AppSetup.h"
 #include "ConverterEngine.h"
 #include "DropRouter.h"
+#include "Translations.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -27,6 +28,7 @@ public:
         AppResources::configureFromExecutableFolder(
             QCoreApplication::applicationDirPath().toStdString());
         AppSetup::prepareApplication();
+        Translations::install(QLocale(QLocale::English));
         // The offscreen platform complains at every size-limit change of the
         // window, which follows its content.
         static const QtMessageHandler previous = qInstallMessageHandler(

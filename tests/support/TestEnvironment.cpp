@@ -31,6 +31,9 @@ std::filesystem::path makeRoot() {
     ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
     ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("LANG", "C.UTF-8", 1);
+    for (const char *variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        ::unsetenv(variable);
     for (const char *variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
         ::unsetenv(variable);
     ::setenv("LOOMFIN_TEST_ISOLATED", "1", 1);
