@@ -168,55 +168,21 @@ gesetzt ist. Mehr in loomfin(1).
         <source>Could not save the GIF in %1</source>
         <translation>Das GIF konnte nicht in %1 gespeichert werden</translation>
     </message>
+    <message>
+        <source>it wrote a GIF without images</source>
+        <translation>es hat ein GIF ohne Bilder geschrieben</translation>
+    </message>
+    <message>
+        <source>it wrote a GIF that plays %1 s instead of %2 s</source>
+        <translation>es hat ein GIF geschrieben, das %1 s statt %2 s läuft</translation>
+    </message>
+    <message>
+        <source>gifsicle optimisation failed: its output is not a regular file</source>
+        <translation>gifsicle konnte nicht optimieren: seine Ausgabe ist keine reguläre Datei</translation>
+    </message>
 </context>
 <context>
     <name>ConvertCommand</name>
-    <message>
-        <source>Usage: loomfin convert [options] PATH...
-Turns a folder of numbered frames, or the frame files given, into an optimised GIF.
-Several folders make one GIF each, one after another, with the same settings.
-
-Options (override the saved settings for this run only):
-  --fps N        frame rate (1-60)
-  --width N      width in pixels (100-1200)
-  --colors N     palette size (2-256)
-  --lossy N      lossy compression level, 0 = best quality (0-200)
-  --loop N       0 = loop forever, 1 = play once, N = play N times (0-65535)
-  --skip N       keep every Nth frame
-  --output DIR   folder for the GIFs
-  --dry-run      show the frames found and the commands, run nothing
-  --notify       post a desktop notification when done
-  -h, --help     show this help
-  -V, --version  show the version
-
-Each job already keeps two cores busy with ffmpeg. To run folders in parallel
-anyway, start one loomfin per folder:
-  printf &apos;%s\0&apos; shots_*/ | xargs -0 -n1 -P2 loomfin convert
-</source>
-        <translation>Aufruf: loomfin convert [Optionen] PFAD...
-Macht aus einem Ordner nummerierter Einzelbilder oder aus den angegebenen
-Bilddateien ein optimiertes GIF. Mehrere Ordner ergeben je ein GIF, einer nach
-dem anderen, mit denselben Einstellungen.
-
-Optionen (gelten statt der gespeicherten Einstellungen nur für diesen Lauf):
-  --fps N        Bildrate (1-60)
-  --width N      Breite in Pixeln (100-1200)
-  --colors N     Größe der Palette (2-256)
-  --lossy N      Verlustgrad der Kompression, 0 = beste Qualität (0-200)
-  --loop N       0 = endlos wiederholen, 1 = einmal abspielen,
-                 N = N-mal abspielen (0-65535)
-  --skip N       jedes N-te Bild behalten
-  --output DIR   Ordner für die GIFs
-  --dry-run      die gefundenen Bilder und die Befehle zeigen, nichts ausführen
-  --notify       nach dem Ende eine Desktop-Benachrichtigung senden
-  -h, --help     diese Hilfe zeigen
-  -V, --version  die Version zeigen
-
-Jede Umwandlung hält schon zwei Kerne mit ffmpeg beschäftigt. Um Ordner trotzdem
-parallel umzuwandeln, ein loomfin je Ordner starten:
-  printf &apos;%s\0&apos; shots_*/ | xargs -0 -n1 -P2 loomfin convert
-</translation>
-    </message>
     <message>
         <source>unknown option %1</source>
         <translation>unbekannte Option %1</translation>
@@ -265,6 +231,59 @@ parallel umzuwandeln, ein loomfin je Ordner starten:
         <source>give either folders (one GIF each) or frame files (one GIF), not both</source>
         <translation>entweder Ordner (je ein GIF) oder Bilddateien (ein GIF) angeben, nicht beides</translation>
     </message>
+    <message>
+        <source>Usage: loomfin convert [options] PATH...
+Turns a folder of numbered frames, or the frame files given, into an optimised GIF.
+Several folders make one GIF each, one after another, with the same settings.
+
+Options (override the saved settings for this run only):
+  --fps N        frame rate (1-60)
+  --width N      width in pixels (100-1200)
+  --colors N     palette size (2-256)
+  --lossy N      lossy compression level, 0 = best quality (0-200)
+  --loop N       0 = loop forever, 1 = play once, N = play N times (0-65535)
+  --skip N       keep every Nth frame
+  --output DIR   folder for the GIFs
+  --dry-run      show the frames found and the commands, run nothing
+  --notify       post a desktop notification when done
+  --sequential   run one tool process at a time (for comparison, or as a way
+                 out); otherwise a long job&apos;s GIF pass runs as frame ranges,
+                 one per core, joined into the same GIF
+  -h, --help     show this help
+  -V, --version  show the version
+
+A long job already keeps every core busy. To run folders in parallel
+anyway, start one loomfin per folder:
+  printf &apos;%s\0&apos; shots_*/ | xargs -0 -n1 -P2 loomfin convert
+</source>
+        <translation>Aufruf: loomfin convert [Optionen] PFAD...
+Macht aus einem Ordner nummerierter Einzelbilder oder aus den angegebenen
+Bilddateien ein optimiertes GIF. Mehrere Ordner ergeben je ein GIF, einer nach
+dem anderen, mit denselben Einstellungen.
+
+Optionen (gelten statt der gespeicherten Einstellungen nur für diesen Lauf):
+  --fps N        Bildrate (1-60)
+  --width N      Breite in Pixeln (100-1200)
+  --colors N     Größe der Palette (2-256)
+  --lossy N      Verlustgrad der Kompression, 0 = beste Qualität (0-200)
+  --loop N       0 = endlos wiederholen, 1 = einmal abspielen,
+                 N = N-mal abspielen (0-65535)
+  --skip N       jedes N-te Bild behalten
+  --output DIR   Ordner für die GIFs
+  --dry-run      die gefundenen Bilder und die Befehle zeigen, nichts ausführen
+  --notify       nach dem Ende eine Desktop-Benachrichtigung senden
+  --sequential   immer nur einen Werkzeugprozess ausführen (zum Vergleich oder
+                 als Ausweg); sonst läuft der GIF-Durchgang einer langen
+                 Umwandlung in Bildbereichen, einer je Kern, zum selben GIF
+                 zusammengefügt
+  -h, --help     diese Hilfe zeigen
+  -V, --version  die Version zeigen
+
+Eine lange Umwandlung hält schon alle Kerne beschäftigt. Um Ordner trotzdem
+parallel umzuwandeln, ein loomfin je Ordner starten:
+  printf &apos;%s\0&apos; shots_*/ | xargs -0 -n1 -P2 loomfin convert
+</translation>
+    </message>
 </context>
 <context>
     <name>ConverterEngine</name>
@@ -284,6 +303,12 @@ parallel umzuwandeln, ein loomfin je Ordner starten:
         <source>%1 · %2</source>
         <comment>file name · size</comment>
         <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <source>loomfin: the settings file %1 is not a regular file: using the defaults, and no change is saved
+</source>
+        <translation>loomfin: die Einstellungsdatei %1 ist keine reguläre Datei: es gelten die Standardwerte, und keine Änderung wird gespeichert
+</translation>
     </message>
 </context>
 <context>
