@@ -3,6 +3,7 @@
 #include "ErrorTail.h"
 #include "FileUrls.h"
 #include "JobControl.h"
+#include "JobLog.h"
 
 #include <QStringList>
 
@@ -297,8 +298,9 @@ std::optional<std::string> environmentValue(const std::vector<std::string> &entr
     return std::nullopt;
 }
 
-ProcessResult runTool(const std::string &executablePath, const std::vector<std::string> &arguments,
-                      const RunOptions &options) {
+static ProcessResult runChild(const std::string &executablePath,
+                              const std::vector<std::string> &arguments,
+                              const RunOptions &options) {
     ProcessResult result;
 
     // A NUL byte cannot reach the child; never run a silently shortened command.
@@ -425,6 +427,14 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
         result.exitStatus = 128 + SIGTERM;
         appendLine(result.outputText, QStringLiteral("Cancelled"));
     }
+    return result;
+}
+
+ProcessResult runTool(const std::string &executablePath, const std::vector<std::string> &arguments,
+                      const RunOptions &options) {
+    const JobLog::ToolRun logged(executablePath, arguments);
+    ProcessResult result = runChild(executablePath, arguments, options);
+    logged.finished(result.exitStatus);
     return result;
 }
 
