@@ -20,6 +20,8 @@ Rectangle {
     radius: 10
     color: Theme.withAlpha(Theme.green, 0.07)
 
+    onOutputURLChanged: revealer.clearNotice()
+
     FileRevealer {
         id: revealer
         objectName: "fileRevealer"
@@ -63,6 +65,16 @@ Rectangle {
             font.pixelSize: Theme.caption2Size
             color: Theme.secondary
             wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+        }
+        // "Show in Folder" found nothing to show the folder with.
+        Label {
+            objectName: "revealNotice"
+            width: parent.width
+            visible: text !== ""
+            text: revealer.notice
+            font.pixelSize: Theme.caption2Size
+            color: Theme.secondary
+            wrapMode: Text.WordWrap
         }
     }
 

@@ -31,7 +31,8 @@ std::filesystem::path makeRoot() {
     ::setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
     ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    for (const char *variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
+    for (const char *variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY",
+                                 "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION"})
         ::unsetenv(variable);
     ::setenv("LOOMFIN_TEST_ISOLATED", "1", 1);
     return root;
@@ -98,6 +99,17 @@ QString gifInfo(const std::filesystem::path &gif) {
 int gifFrameCount(const std::filesystem::path &gif) {
     const auto match = QRegularExpression("(\\d+) images?").match(gifInfo(gif));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+void addDesktopEntry(const std::filesystem::path &dataHome, const QString &fileName,
+                     const QString &text) {
+    const auto folder = dataHome / "applications";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / fileName.toStdString()) << text.toStdString();
+    int code = -1;
+    runProgram("update-desktop-database", {str(folder)}, &code);
+    if (code != 0)
+        throw std::runtime_error("update-desktop-database failed");
 }
 
 QStringList entries(const std::filesystem::path &folder) {
