@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program as a command: help and the window without a display, usage
 // errors, batches, signals, and notifications nobody answers.
 
