@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Frame discovery and staging on a very large folder.
 //
 //   discovery_bench FOLDER RUNS LABEL=WORK_FOLDER...

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Main-thread responsiveness while a job runs.
 //
 //   event_loop_bench FRAMES_FOLDER OUTPUT_FOLDER [WIDTH]

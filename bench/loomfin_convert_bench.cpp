@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // `loomfin convert` without the window's libraries: the same command code,
 // for benchmarking when the full program is not built. Prints its own peak
 // resident size to standard error as it ends, read from /proc, which counts

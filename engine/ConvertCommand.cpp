@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ConvertCommand.h"
 
 #include "ApplicationInfo.h"
@@ -8,6 +12,7 @@
 #include "FileUrls.h"
 #include "FrameSequence.h"
 #include "JobControl.h"
+#include "JobLog.h"
 #include "NumberFormat.h"
 #include "PrivateFolder.h"
 #include "QuitSignals.h"
@@ -238,27 +243,6 @@ std::vector<BatchJob> jobsFor(const std::vector<fs::path> &folders,
     return jobs;
 }
 
-std::string shellQuoted(const std::string &arg) {
-    if (!arg.empty() && arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                              "0123456789_@%+=:,./-") == std::string::npos)
-        return arg;
-    std::string out = "'";
-    for (const char c : arg) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    return out + "'";
-}
-
-std::string commandLine(const std::string &program, const std::vector<std::string> &arguments) {
-    std::string line = shellQuoted(program);
-    for (const std::string &a : arguments)
-        line += ' ' + shellQuoted(a);
-    return line;
-}
-
 int dryRun(const JobRequest &request, const QString &prefix) {
     const auto sequence =
         discoverFrameSequence(request.folder, request.files, request.settings.frameSkip);
@@ -291,9 +275,9 @@ int dryRun(const JobRequest &request, const QString &prefix) {
                .arg(frameInputModeName(sequence->inputMode))
                .toUtf8() +
            '\n';
-    out += QByteArray::fromStdString(commandLine(ffmpeg, lines.palette)) + '\n';
-    out += QByteArray::fromStdString(commandLine(ffmpeg, lines.gif)) + '\n';
-    out += QByteArray::fromStdString(commandLine(gifsicle, lines.optimiser)) + '\n';
+    out += QByteArray::fromStdString(JobLog::commandLine(ffmpeg, lines.palette)) + '\n';
+    out += QByteArray::fromStdString(JobLog::commandLine(ffmpeg, lines.gif)) + '\n';
+    out += QByteArray::fromStdString(JobLog::commandLine(gifsicle, lines.optimiser)) + '\n';
     printOut(out);
     return exitDone;
 }

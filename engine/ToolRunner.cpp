@@ -1,8 +1,13 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ToolRunner.h"
 
 #include "ErrorTail.h"
 #include "FileUrls.h"
 #include "JobControl.h"
+#include "JobLog.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -300,8 +305,9 @@ std::optional<std::string> environmentValue(const std::vector<std::string> &entr
     return std::nullopt;
 }
 
-ProcessResult runTool(const std::string &executablePath, const std::vector<std::string> &arguments,
-                      const RunOptions &options) {
+static ProcessResult runChild(const std::string &executablePath,
+                              const std::vector<std::string> &arguments,
+                              const RunOptions &options) {
     ProcessResult result;
 
     // A NUL byte cannot reach the child; never run a silently shortened command.
@@ -429,6 +435,14 @@ ProcessResult runTool(const std::string &executablePath, const std::vector<std::
         result.exitStatus = 128 + SIGTERM;
         appendLine(result.outputText, QCoreApplication::translate("ToolRunner", "Cancelled"));
     }
+    return result;
+}
+
+ProcessResult runTool(const std::string &executablePath, const std::vector<std::string> &arguments,
+                      const RunOptions &options) {
+    const JobLog::ToolRun logged(executablePath, arguments);
+    ProcessResult result = runChild(executablePath, arguments, options);
+    logged.finished(result.exitStatus);
     return result;
 }
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program as a command: help and the window without a display, usage
 // errors, batches, signals, and notifications nobody answers.
 
@@ -197,6 +201,37 @@ private slots:
         for (const QString &o : options)
             QVERIFY2(man.contains(QRegularExpression(QRegularExpression::escape(o) + "(?![-\\w])")),
                      qPrintable(o));
+    }
+
+    // QT_LOGGING_RULES turns the job log on: each tool's command line as it
+    // starts, its exit status and time as it ends, on standard error.
+    void jobLogOnlyWhenAsked_data() {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<QString>("log");
+        const QString tool = "loomfin\\.job: run: (/\\S+/%1) .+\\n"
+                             "loomfin\\.job: \\g{-1}: exit 0 after \\d+\\.\\d{3} s\\n";
+        QTest::newRow("off by default") << ""
+                                        << "";
+        QTest::newRow("loomfin.*=true")
+            << "loomfin.*=true" << tool.arg("ffmpeg") + tool.arg("ffmpeg") + tool.arg("gifsicle");
+    }
+    void jobLogOnlyWhenAsked() {
+        QFETCH(QString, rules);
+        QFETCH(QString, log);
+        const fs::path folder = freshFolder("frames");
+        makeFrames(folder, "f_", 1, 3);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_LOGGING_RULES", rules);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(loomfin, {"convert", "--width", "100", "--output", str(freshFolder("out")),
+                                str(folder)});
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitCode(), 0);
+        QString logged; // the log's lines among the progress lines
+        for (const QString &line : QString::fromUtf8(process.readAllStandardError()).split('\n'))
+            logged += line.startsWith("loomfin.") ? line + '\n' : "";
+        QVERIFY2(QRegularExpression('^' + log + '$').match(logged).hasMatch(), qPrintable(logged));
     }
 
     // A batch of three folders, the second without frames, its progress read

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The conversion pipeline, from its command lines to the outcomes of real
 // jobs: a GIF reported done is complete, in the folder named, with exactly
 // the frames counted; anything else fails with one clear text and leaves

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "JobControl.h"
 #include "TestEnvironment.h"
 #include "ToolRunner.h"
@@ -65,8 +69,9 @@ private slots:
                               u"/opt/homebrew/bin"_s, u"/usr/local/bin"_s, u"/b"_s, u"/a"_s,
                               u"/b"_s, QString::fromStdString(fs::current_path() / "x")}));
         // By default the resources are found from the executable (<build>/bin here).
-        QVERIFY(fs::equivalent(toolSearchDirectories(m_savedLocations, {}).front(),
-                               LOOMFIN_BUILD_DATA_DIR "/Tools"));
+        // (There is no Tools folder there unless someone makes one.)
+        QCOMPARE(fs::weakly_canonical(toolSearchDirectories(m_savedLocations, {}).front()),
+                 fs::weakly_canonical(LOOMFIN_BUILD_DATA_DIR "/Tools"));
     }
 
     // The first search folder holding an executable file wins; the rest fail to start.

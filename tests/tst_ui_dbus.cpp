@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "MainWindowHarness.h"
 #include "SingleInstance.h"
 #include "TestEnvironment.h"
@@ -6,7 +10,9 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <QDesktopServices>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +43,9 @@ class SessionBusTest : public QObject {
     // A connection of the test's own, so the window's calls travel the bus as
     // they would to another program.
     QDBusConnection m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"desk"_s);
+
+public slots:
+    void xdgOpen(const QUrl &url) { QProcess::startDetached(u"xdg-open"_s, {url.toLocalFile()}); }
 
 private slots:
     void initTestCase() {
@@ -79,6 +88,41 @@ private slots:
         m_app.click("showInFolderButton");
         const QList<QVariantList> shown{{QStringList{u"file:///home/u/A%20B/c%231.gif"_s}, u""_s}};
         QTRY_COMPARE(m_desktop.calls.value(u"ShowItems"_s), shown);
+    }
+
+    // No file manager on the bus, and Loomfin, as a user may have chosen, the
+    // only program for folders: "Show in Folder" says so and starts nothing,
+    // no second Loomfin (it would hand the folder to this window) and no job.
+    void showInFolderNeverStartsLoomfin() {
+        TestEnvironment::addDesktopEntry(
+            qEnvironmentVariable("XDG_DATA_HOME").toStdString(), u"org.loomfin.Loomfin.desktop"_s,
+            u"[Desktop Entry]\nType=Application\nName=Loomfin\nExec="_s +
+                QCoreApplication::applicationDirPath() +
+                u"/loomfin %F\nMimeType=inode/directory;\n"_s);
+        SingleInstance instance;
+        QCOMPARE(instance.claim(), SingleInstance::Role::Primary);
+        AppSetup::serveInstance(instance, m_app.window(), *m_app.router());
+        QSignalSpy activations(&instance, &SingleInstance::activateRequested);
+        QVERIFY(m_bus.unregisterService(u"org.freedesktop.FileManager1"_s));
+        // Folders open as on an X desktop without a file manager: Qt runs
+        // xdg-open (the offscreen platform opens nothing), which opens files
+        // through their handlers only with a display.
+        QDesktopServices::setUrlHandler(u"file"_s, this, "xdgOpen");
+        qputenv("DISPLAY", ":97");
+        const auto restore = qScopeGuard([this] {
+            qunsetenv("DISPLAY");
+            QDesktopServices::unsetUrlHandler(u"file"_s);
+            m_bus.registerService(u"org.freedesktop.FileManager1"_s);
+        });
+        const auto gif = TestEnvironment::freshFolder(u"out"_s) / "a.gif"; // no frames beside it
+        m_app.engine()->postCompletion(QUrl::fromLocalFile(TestEnvironment::str(gif)), u"4 KB"_s);
+        QTRY_VERIFY(m_app.strip("resultStrip", true));
+        m_app.click("showInFolderButton");
+        QTRY_COMPARE(m_app.text("revealNotice"),
+                     u"No file manager is installed to show the GIF."_s);
+        QTest::qWait(3000); // as long as a launched program takes to hand over
+        QCOMPARE(activations.count(), 0);
+        QCOMPARE(m_app.engine()->errorMessage(), QString());
     }
 
     // A later launch hands its request to the running window and ends: no

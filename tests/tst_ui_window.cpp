@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "MainWindowHarness.h"
+#include "TestEnvironment.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -52,6 +57,11 @@ private slots:
     void initTestCase() {
         MainWindowHarness::prepare();
         QDesktopServices::setUrlHandler(u"file"_s, this, "open");
+        // A file manager that opens folders, though not on the bus.
+        TestEnvironment::addDesktopEntry(qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
+                                         u"files.desktop"_s,
+                                         u"[Desktop Entry]\nType=Application\nName=Files\n"
+                                         "Exec=true %U\nMimeType=inode/directory;\n"_s);
     }
     void init() { QVERIFY(m_app.load()); }
     void cleanup() { m_app.unload(); }
@@ -149,7 +159,7 @@ private slots:
         if (button == "settingsButton") {
             QTRY_VERIFY(m_app.find<QQuickWindow>("settingsView")->isVisible());
         } else if (button == "showInFolderButton") {
-            // No file manager on this bus: the folder opens.
+            // No file manager on this bus: the folder opens in the folder handler.
             QTRY_COMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(u"/tmp/out"_s)});
         } else {
             // The result is gone; focus goes on to the drop zone, whose Space opens

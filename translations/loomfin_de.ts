@@ -327,6 +327,13 @@ parallel umzuwandeln, ein loomfin je Ordner starten:
     </message>
 </context>
 <context>
+    <name>FileRevealer</name>
+    <message>
+        <source>No file manager is installed to show the GIF.</source>
+        <translation>Es ist kein Dateimanager installiert, der das GIF zeigen kann.</translation>
+    </message>
+</context>
+<context>
     <name>FrameSequence</name>
     <message>
         <source>No image files found in the dropped folder. Supported: PNG, JPG, TIFF, TGA, BMP.</source>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 import QtQuick
 import QtQuick.Controls
 import Loomfin
@@ -19,6 +23,8 @@ Rectangle {
     height: implicitHeight
     radius: 10
     color: Theme.withAlpha(Theme.green, 0.07)
+
+    onOutputURLChanged: revealer.clearNotice()
 
     FileRevealer {
         id: revealer
@@ -63,6 +69,16 @@ Rectangle {
             font.pixelSize: Theme.caption2Size
             color: Theme.secondary
             wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+        }
+        // "Show in Folder" found nothing to show the folder with.
+        Label {
+            objectName: "revealNotice"
+            width: parent.width
+            visible: text !== ""
+            text: revealer.notice
+            font.pixelSize: Theme.caption2Size
+            color: Theme.secondary
+            wrapMode: Text.WordWrap
         }
     }
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "TestEnvironment.h"
 
 #include <QProcess>
@@ -34,7 +38,8 @@ std::filesystem::path makeRoot() {
     ::setenv("LANG", "C.UTF-8", 1);
     for (const char *variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
         ::unsetenv(variable);
-    for (const char *variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
+    for (const char *variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY",
+                                 "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION"})
         ::unsetenv(variable);
     ::setenv("LOOMFIN_TEST_ISOLATED", "1", 1);
     return root;
@@ -101,6 +106,17 @@ QString gifInfo(const std::filesystem::path &gif) {
 int gifFrameCount(const std::filesystem::path &gif) {
     const auto match = QRegularExpression("(\\d+) images?").match(gifInfo(gif));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+void addDesktopEntry(const std::filesystem::path &dataHome, const QString &fileName,
+                     const QString &text) {
+    const auto folder = dataHome / "applications";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / fileName.toStdString()) << text.toStdString();
+    int code = -1;
+    runProgram("update-desktop-database", {str(folder)}, &code);
+    if (code != 0)
+        throw std::runtime_error("update-desktop-database failed");
 }
 
 QStringList entries(const std::filesystem::path &folder) {

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Loomfin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QString>
@@ -27,6 +31,10 @@ void writeScript(const std::filesystem::path &path, const std::string &body);
 int gifFrameCount(const std::filesystem::path &gif);
 // Full text of gifsicle --info.
 QString gifInfo(const std::filesystem::path &gif);
+// Writes a desktop entry into dataHome/applications and updates that
+// folder's MIME cache, as installing an application does.
+void addDesktopEntry(const std::filesystem::path &dataHome, const QString &fileName,
+                     const QString &text);
 // Names in a folder, sorted (for "nothing left behind" checks).
 QStringList entries(const std::filesystem::path &folder);
 } // namespace TestEnvironment
