@@ -123,6 +123,12 @@ private slots:
         QTest::newRow("loop above 65535")
             << QStringList{"convert", "--loop=65536", "."} << 2 << ""
             << "loomfin convert: --loop must be from 0 to 65535 (0 = loop forever): 65536" + usage;
+        QTest::newRow("convert alone") << QStringList{"convert"} << 2 << ""
+                                       << "loomfin convert: no folder or frame files given" + usage;
+        // Both ends of the loop range are taken, and a lone "-" is a path.
+        QTest::newRow("loop 0 and 65535, a folder named -")
+            << QStringList{"convert", "--loop", "0", "--loop=65535", "-"} << 2 << ""
+            << "loomfin convert: no such file or folder: -" + usage;
         // Leading NAME=value arguments set the language (German catalogue).
         const QString hilfe = "\nAufruf: loomfin convert [Optionen] PFAD...\n";
         QTest::newRow("--help, German")
@@ -240,6 +246,20 @@ private slots:
     // paths are printed, and the status says that one failed.
     void batchGoesOnPastAFailureAndAClosedPipe() {
         const QStringList folders = threeFolders(true);
+        // First as a dry run with every setting above its range: the
+        // commands get the largest values, and the status still says one failed.
+        QProcess dry;
+        dry.start(loomfin, QStringList{"convert", "--dry-run", "--fps", "99", "--width", "5000",
+                                       "--colors", "999", "--lossy", "999"} +
+                               folders);
+        QVERIFY(dry.waitForFinished(120000));
+        QCOMPARE(dry.exitCode(), 1);
+        const QString commands = QString::fromUtf8(dry.readAllStandardOutput());
+        QCOMPARE(commands.count(QRegularExpression("-framerate 60 -i .* -vf "
+                                                   "scale=1200:-1:flags=lanczos,palettegen="
+                                                   "max_colors=256:")),
+                 2);
+        QCOMPARE(commands.count(" -O3 --lossy=200 --loopcount -o "), 2);
         const fs::path out = freshFolder("out");
         QProcess shell; // the program's output to ours, its progress through head to our errors
         shell.start("bash", QStringList{"-c",

@@ -210,6 +210,8 @@ private slots:
     }
 
     void sizeTexts() {
+        QCOMPARE(sizeText(999), "999 bytes");
+        QCOMPARE(sizeText(1000), "1 KB");
         QCOMPARE(sizeText(12567), "13 KB"); // rounded
         QCOMPARE(sizeText(3250000000), "3.25 GB");
     }
@@ -593,15 +595,20 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(server.received.size(), 2, 10000);
         QStringList received;
         for (const auto &n : server.received)
-            received << QStringList{n.appName, n.summary, n.body,
+            received << QStringList{n.appName,
+                                    n.appIcon,
+                                    QString::number(n.timeout),
+                                    n.summary,
+                                    n.body,
                                     n.hints.value("desktop-entry").toString(),
                                     n.hints.value("category").toString()}
                             .join(" | ");
+        const QString sender = "Loomfin | org.loomfin.Loomfin | -1 | "; // the server's timeout
         QCOMPARE(received,
-                 (QStringList{"Loomfin | Loomfin — Done ✓ | " + body +
+                 (QStringList{sender + "Loomfin — Done ✓ | " + body +
                                   " | org.loomfin.Loomfin | transfer.complete",
-                              "Loomfin | Loomfin — Error | FFmpeg GIF creation failed: exit 1 | "
-                              "org.loomfin.Loomfin | transfer.error"}));
+                              sender + "Loomfin — Error | FFmpeg GIF creation failed: exit 1 | "
+                                       "org.loomfin.Loomfin | transfer.error"}));
     }
 
     // A job killed outright takes its tools with it and leaves its temporary

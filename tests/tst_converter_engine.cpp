@@ -79,6 +79,7 @@ private slots:
         row("maxColors", "300", 256, 256, 2);
         row("maxColors", "256", 256, 256, 1); // unchanged, still signalled
         row("maxColors", "nan", qQNaN(), qQNaN(), 1);
+        row("maxColors", "-5", 2, 2, 2); // clamped, not taken as missing
         row("lossy", "250", 200, 200, 2);
         row("lossy", "nan", 0, 0, 2);
         row("loopCount", "-1", -1, -1, 1);

@@ -35,6 +35,7 @@ private slots:
     void shownTexts() {
         const std::pair<QString, QString> shown[] = {
             {texts.loopLabel(0), u"Forever"_s},
+            {texts.loopLabel(3), u"3×"_s},
             {texts.loopHint(0), u"GIF loops indefinitely."_s},
             {texts.loopHint(1), u"GIF plays once and stops."_s},
             {texts.loopHint(1234567), u"GIF plays 1234567 times then stops."_s},
