@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -86,6 +88,15 @@ bool looksOutOfSpace(const fs::path &folder, const QString &toolText) {
     struct statvfs info {};
     return ::statvfs(folder.c_str(), &info) == 0 &&
            qulonglong(info.f_bavail) * info.f_frsize < 64 * 1024;
+}
+
+// True when both files hold the same bytes.
+bool sameFileContents(const fs::path &a, const fs::path &b) {
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    if (!first || !second)
+        return false;
+    return std::equal(std::istreambuf_iterator<char>(first), {},
+                      std::istreambuf_iterator<char>(second), {});
 }
 
 QString unknownSizeText() {
@@ -559,6 +570,13 @@ void Conversion::run() {
         return;
     if (!checkFrameCount(paths.unoptimisedFile, frameCount))
         return;
+    // gifsicle merges a frame into the one before when they are the same; a
+    // range cannot see its neighbour's, so a repeat at a seam takes the
+    // whole-file run.
+    for (std::size_t k = 1; k < ranges.size() && !m_rangeParts.empty(); ++k)
+        if (sameFileContents(sequence.frames[std::size_t(ranges[k].first) - 1],
+                             sequence.frames[std::size_t(ranges[k].first)]))
+            removeRangeParts();
 
     m_reporter.postStatus(
         QCoreApplication::translate("ConversionPipeline", "Optimising with gifsicle…"), 0.8);

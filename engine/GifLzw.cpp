@@ -174,6 +174,28 @@ std::string GifLzw::encode(const std::vector<unsigned char> &indices, int minCod
     return writer.finish();
 }
 
+std::optional<std::vector<bool>> GifLzw::usedIndices(std::string_view data, int minCodeSize) {
+    if (!validCodeSize(minCodeSize))
+        return std::nullopt;
+    CodeState state(minCodeSize);
+    BitReader reader(data);
+    std::vector<bool> used(std::size_t(state.clear), false);
+    for (;;) {
+        const int code = reader.read(state.width);
+        if (code < 0 || code == state.clear + 1)
+            return used;
+        if (code == state.clear) {
+            state.reset();
+            continue;
+        }
+        if (code > state.next || (state.first && code > state.clear))
+            return std::nullopt;
+        if (code < state.clear)
+            used[std::size_t(code)] = true;
+        state.advance();
+    }
+}
+
 std::optional<std::string> GifLzw::relabel(std::string_view data, int minCodeSize,
                                            const std::array<unsigned char, 256> &map) {
     if (!validCodeSize(minCodeSize))

@@ -18,6 +18,10 @@ public:
     // not look at symbol values, so only the literal codes change and a
     // lossy encoder's choices stay. Nothing when the stream is broken or a
     // mapped index does not fit the code size.
+    // Which indices the stream holds: every index reaches the output as a
+    // literal code first, so the literal codes tell without decoding.
+    // Nothing for a broken stream.
+    static std::optional<std::vector<bool>> usedIndices(std::string_view data, int minCodeSize);
     static std::optional<std::string> relabel(std::string_view data, int minCodeSize,
                                               const std::array<unsigned char, 256> &map);
 };

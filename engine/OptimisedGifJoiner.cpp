@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <numeric>
 #include <optional>
 
 namespace {
@@ -128,26 +127,85 @@ bool appendRecoded(const Part &part, bool first, bool identity,
     return false;
 }
 
+// The indices the part's images on the global table use, and those their
+// Graphic Control Extensions mark transparent; false for a broken part.
+bool indicesOf(const Part &part, std::vector<bool> &used, std::vector<bool> &transparent) {
+    used.assign(256, false);
+    transparent.assign(256, false);
+    const std::string &data = part.data;
+    int marked = -1; // of the pending GCE
+    for (std::size_t pos = part.blocks; pos < data.size();) {
+        const std::size_t start = pos;
+        const unsigned char introducer = byteAt(data, pos);
+        if (introducer == 0x3B)
+            return true;
+        if (introducer == 0x21 && pos + 1 < data.size()) {
+            pos += 2;
+            if (!readSubBlocks(data, pos))
+                return false;
+            if (byteAt(data, start + 1) == 0xF9 && pos - start == 8)
+                marked = (byteAt(data, start + 3) & 0x01) ? byteAt(data, start + 6) : -1;
+            continue;
+        }
+        if (introducer != 0x2C || pos + 10 >= data.size())
+            return false;
+        const unsigned char flags = byteAt(data, pos + 9);
+        pos += 10 + colorTableBytes(flags);
+        if (pos >= data.size())
+            return false;
+        const int codeSize = byteAt(data, pos++);
+        const std::optional<std::string> lzw = readSubBlocks(data, pos);
+        if (!lzw)
+            return false;
+        if (!(flags & 0x80)) {
+            const std::optional<std::vector<bool>> indices = GifLzw::usedIndices(*lzw, codeSize);
+            if (!indices)
+                return false;
+            for (std::size_t i = 0; i < indices->size() && i < 256; ++i)
+                if ((*indices)[i])
+                    used[i] = true;
+            if (marked >= 0)
+                transparent[std::size_t(marked)] = true;
+        }
+        marked = -1;
+    }
+    return false;
+}
+
 } // namespace
 
 bool addToColourUnion(std::string &unionTable, std::string_view table,
+                      const std::vector<bool> &used, const std::vector<bool> &transparent,
                       std::array<unsigned char, 256> &map) {
-    std::vector<bool> taken(unionTable.size() / 3, false);
-    for (std::size_t i = 0; i + 3 <= table.size() && i / 3 < 256; i += 3) {
-        const std::string_view colour = table.substr(i, 3);
+    const std::size_t entries = std::min<std::size_t>(256, table.size() / 3);
+    const auto marked = [](const std::vector<bool> &set, std::size_t i) {
+        return i < set.size() && set[i];
+    };
+    const auto colourAt = [](std::string_view from, std::size_t i) {
+        return from.substr(i * 3, 3);
+    };
+    std::vector<bool> targeted(256, false);
+    const auto place = [&](std::size_t i, bool alone) {
+        const std::string_view colour = colourAt(table, i);
+        const std::size_t size = unionTable.size() / 3;
         std::size_t at = 0;
-        for (; at < taken.size(); ++at)
-            if (!taken[at] && std::string_view(unionTable).substr(at * 3, 3) == colour)
-                break;
-        if (at == taken.size()) {
-            if (taken.size() == 256)
+        while (at < size && (colourAt(unionTable, at) != colour || (alone && targeted[at])))
+            ++at;
+        if (at == size) {
+            if (size == 256)
                 return false;
             unionTable.append(colour);
-            taken.push_back(false);
         }
-        taken[at] = true;
-        map[i / 3] = static_cast<unsigned char>(at);
-    }
+        targeted[at] = true;
+        map[i] = static_cast<unsigned char>(at);
+        return true;
+    };
+    for (std::size_t i = 0; i < entries; ++i)
+        if (marked(used, i) && !marked(transparent, i) && !place(i, false))
+            return false;
+    for (std::size_t i = 0; i < entries; ++i)
+        if (marked(transparent, i) && !place(i, true))
+            return false;
     return true;
 }
 
@@ -156,15 +214,19 @@ OptimisedJoin joinOptimisedGifs(const std::vector<std::filesystem::path> &parts,
     std::vector<Part> read;
     std::string unionTable;
     std::vector<std::array<unsigned char, 256>> maps(parts.size());
+    std::vector<bool> identity(parts.size(), true);
     for (std::size_t k = 0; k < parts.size(); ++k) {
         std::optional<Part> part = readPart(parts[k]);
-        if (!part || (k > 0 && part->data.compare(6, 4, read[0].data, 6, 4) != 0))
+        std::vector<bool> used, transparent;
+        if (!part || (k > 0 && part->data.compare(6, 4, read[0].data, 6, 4) != 0) ||
+            !indicesOf(*part, used, transparent))
             return OptimisedJoin::Failed;
         const std::string_view table = std::string_view(part->data).substr(13, part->blocks - 13);
-        if (k == 0)
-            unionTable = table;
-        else if (!addToColourUnion(unionTable, table, maps[k]))
+        if (!addToColourUnion(unionTable, table, used, transparent, maps[k]))
             return OptimisedJoin::TooManyColours;
+        for (std::size_t i = 0; i < 256; ++i)
+            if (used[i] || transparent[i])
+                identity[k] = identity[k] && maps[k][i] == i;
         read.push_back(std::move(*part));
     }
     if (read.empty() || unionTable.empty())
@@ -180,17 +242,7 @@ OptimisedJoin joinOptimisedGifs(const std::vector<std::filesystem::path> &parts,
     out.write(unionTable.data(), std::streamsize(unionTable.size()));
     std::string blocks;
     for (std::size_t k = 0; k < read.size(); ++k) {
-        std::array<unsigned char, 256> &map = maps[k];
-        bool identity = k == 0;
-        if (!identity) {
-            const std::size_t entries = (read[k].blocks - 13) / 3;
-            for (std::size_t i = entries; i < 256; ++i)
-                map[i] = static_cast<unsigned char>(i); // beyond the table: as they were
-            std::array<unsigned char, 256> same{};
-            std::iota(same.begin(), same.end(), 0);
-            identity = map == same;
-        }
-        if (!appendRecoded(read[k], k == 0, identity, map, codeSize, blocks))
+        if (!appendRecoded(read[k], k == 0, identity[k], maps[k], codeSize, blocks))
             return OptimisedJoin::Failed;
         out.write(blocks.data(), std::streamsize(blocks.size()));
         blocks.clear();
