@@ -11,6 +11,7 @@
 #include "JobControl.h"
 #include "JobReporter.h"
 #include "NumberFormat.h"
+#include "OptimisedGifJoiner.h"
 #include "ParallelRuns.h"
 #include "PrivateFolder.h"
 #include "RegularFile.h"
@@ -25,6 +26,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -89,6 +92,15 @@ bool looksOutOfSpace(const fs::path &folder, const QString &toolText) {
     struct statvfs info {};
     return ::statvfs(folder.c_str(), &info) == 0 &&
            qulonglong(info.f_bavail) * info.f_frsize < 64 * 1024;
+}
+
+// True when both files hold the same bytes.
+bool sameFileContents(const fs::path &a, const fs::path &b) {
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    if (!first || !second)
+        return false;
+    return std::equal(std::istreambuf_iterator<char>(first), {},
+                      std::istreambuf_iterator<char>(second), {});
 }
 
 QString unknownSizeText() {
@@ -282,6 +294,7 @@ public:
         , m_control(control) {}
 
     ~Conversion() {
+        removeRangeParts();
         removeQuietly(m_optimiserOutput);
         if (m_private)
             m_private->remove();
@@ -302,6 +315,14 @@ private:
     bool runGifPassInRanges(const std::string &ffmpeg, const std::vector<std::string> &gifLine,
                             const std::vector<FrameRange> &ranges, const fs::path &joined,
                             const RunOptions &options);
+    bool runOptimiserInRanges(const std::string &gifsicle,
+                              const std::vector<std::string> &optimiserLine,
+                              const RunOptions &options, bool *joined, QString *toolText);
+    void removeRangeParts() {
+        for (const fs::path &part : m_rangeParts)
+            removeQuietly(part);
+        m_rangeParts.clear();
+    }
     bool checkFrameCount(const fs::path &gif, qint64 expected);
     bool checkOptimisedGif(const QString &toolText);
 
@@ -310,7 +331,8 @@ private:
     JobControl &m_control;
     std::optional<PrivateFolder> m_private;
     fs::path m_optimiserOutput;
-    GifFile m_unoptimised; // as checked after the GIF pass
+    std::vector<fs::path> m_rangeParts; // the GIF pass's, kept for the optimiser
+    GifFile m_unoptimised;              // as checked after the GIF pass
 };
 
 bool Conversion::runStep(const std::string &tool, const std::vector<std::string> &arguments,
@@ -359,11 +381,51 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
         }
     }
     const bool complete = joinGifs(parts, joined);
-    removeParts();
+    if (complete)
+        m_rangeParts = parts;
+    else
+        removeParts();
     if (!complete)
         fail(QCoreApplication::translate(
             "ConversionPipeline", "FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
     return complete;
+}
+
+// gifsicle on each range of the GIF pass, side by side, joined into the
+// optimiser's output under one colour table. False (after reporting) when a
+// range failed or the job was cancelled; `joined` false when the ranges'
+// colours do not fit one table. The range files are gone either way.
+bool Conversion::runOptimiserInRanges(const std::string &gifsicle,
+                                      const std::vector<std::string> &optimiserLine,
+                                      const RunOptions &options, bool *joined, QString *toolText) {
+    std::vector<std::vector<std::string>> runs;
+    std::vector<fs::path> optimised;
+    for (const fs::path &part : m_rangeParts) {
+        optimised.push_back(part.parent_path() / ("opt_" + part.filename().native()));
+        std::vector<std::string> line = optimiserLine;
+        const auto output = std::find(line.begin(), line.end(), "-o");
+        if (output != line.end() && output + 1 != line.end())
+            output[1] = optimised.back().native();
+        line.back() = part.native();
+        runs.push_back(std::move(line));
+    }
+    const std::vector<ProcessResult> results = runToolsInParallel(gifsicle, runs, options);
+    removeRangeParts();
+    m_rangeParts = optimised;
+    if (m_control.isCancelled())
+        return false;
+    for (const ProcessResult &run : results) {
+        if (run.exitStatus != 0) {
+            fail(QCoreApplication::translate("ConversionPipeline",
+                                             "gifsicle optimisation failed: ") +
+                 condenseToolOutput(run.exitStatus, run.outputText));
+            return false;
+        }
+        *toolText += run.outputText;
+    }
+    *joined = joinOptimisedGifs(optimised, m_optimiserOutput) != OptimisedJoin::TooManyColours;
+    removeRangeParts();
+    return true;
 }
 
 // ffmpeg ends the sequence early at an unreadable or empty frame and still
@@ -512,18 +574,32 @@ void Conversion::run() {
         return;
     if (!checkFrameCount(paths.unoptimisedFile, frameCount))
         return;
+    // gifsicle merges a frame into the one before when they are the same; a
+    // range cannot see its neighbour's, so a repeat at a seam takes the
+    // whole-file run.
+    for (std::size_t k = 1; k < ranges.size() && !m_rangeParts.empty(); ++k)
+        if (sameFileContents(sequence.frames[std::size_t(ranges[k].first) - 1],
+                             sequence.frames[std::size_t(ranges[k].first)]))
+            removeRangeParts();
 
     m_reporter.postStatus(
         QCoreApplication::translate("ConversionPipeline", "Optimising with gifsicle…"), 0.8);
     RunOptions optimiserOptions;
     optimiserOptions.control = &m_control;
     optimiserOptions.environment = m_request.environment;
+    // The optimiser by ranges only after a GIF pass by ranges; once over
+    // the whole file when their colours do not fit one table.
     ProcessResult optimised;
-    if (!runStep(
-            *gifsicle, lines.optimiser, optimiserOptions,
-            QCoreApplication::translate("ConversionPipeline", "gifsicle optimisation failed: "),
-            &optimised) ||
-        !checkOptimisedGif(optimised.outputText))
+    bool joined = false;
+    if (!m_rangeParts.empty() && !runOptimiserInRanges(*gifsicle, lines.optimiser, optimiserOptions,
+                                                       &joined, &optimised.outputText))
+        return;
+    if (!joined && !runStep(*gifsicle, lines.optimiser, optimiserOptions,
+                            QCoreApplication::translate("ConversionPipeline",
+                                                        "gifsicle optimisation failed: "),
+                            &optimised))
+        return;
+    if (!checkOptimisedGif(optimised.outputText))
         return;
 
     const fs::path outputFile = publishOutput(m_optimiserOutput, folder, ts);
