@@ -121,6 +121,10 @@ private slots:
             {"h.gif", "i.webp", "j.exr", "k", "l.png.txt", ".png"});
         // The wildcard reads f_1, f_10, f_2.
         add("unpadded numbers", {"f_1.png", "f_2.png", "f_10.png"}, "staged", false);
+        // Unnumbered first, leading zeros ignored, ties by name, the number before the last dot.
+        add("number order",
+            {"f_.png", "f_01.png", "f_1.png", "f_009.png", "f_10.png", "v.2.9.png", "v.2.10.png"},
+            "staged", false);
         add("percent in prefix", {"a%d_0001.png", "a%d_0002.png"}, "staged", false);
         // "set[x]/*.png" matches setx/*.png instead.
         add("brackets in folder", {"a.png", "b.png"}, "staged", false,

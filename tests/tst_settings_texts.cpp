@@ -53,6 +53,7 @@ private slots:
             {texts.outputFolderTitle(QUrl(u"file:///A%20%232/"_s)), u"A #2"_s},
             {texts.outputFolderTitle(QUrl(u"file:///"_s)), u"/"_s},
             {texts.outputFolderPath(QUrl(u"file:///A%20%232/"_s)), u"/A #2"_s},
+            {texts.outputFolderPath(QUrl(u"file:///"_s)), u"/"_s},
         };
         for (const auto &[text, expected] : shown)
             QCOMPARE(text, expected);

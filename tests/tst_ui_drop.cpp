@@ -53,8 +53,9 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(dropped) << QString::fromUtf8(job);
         };
         row("a folder, trailing slash", "my shots/", "Found 2 frames…");
-        row("two folders: the first by name", "shots|file://~/missing/", "No image files found");
-        row("files with a folder", "b.png|clips|a.png", "Using 2 selected frames…");
+        row("two folders: the first by name", "shots|file://localhost~/missing/",
+            "No image files found");
+        row("files with a folder", "b.png|clips|a%25.png", "Using 2 selected frames…");
         row("comments and URLs that are not local files skipped",
             "# dragged from a browser|b.png|file://localhost~/a.png|file://server/tmp/c.png|"
             "/nonexistent/d.png|file:e.png|https://example.com/f.png|mailto:someone@example.com",

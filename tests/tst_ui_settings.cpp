@@ -17,14 +17,17 @@ class SettingsSheetTest : public QObject {
     MainWindowHarness m_app;
     QQuickWindow *m_sheet = nullptr;
 
-    // Empties the engine's store, shows the window, gives the engine these
-    // values, then opens the sheet; waits until its focus reset has run.
+    // Stores only these values, shows the window over them, then opens the
+    // sheet; waits until its focus reset has run.
     void openSheet(const QVariantMap &values = {}) {
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, u"Loomfin"_s, u"Loomfin"_s)
-            .clear();
+        {
+            QSettings store(QSettings::NativeFormat, QSettings::UserScope, u"Loomfin"_s,
+                            u"Loomfin"_s);
+            store.clear();
+            for (auto it = values.begin(); it != values.end(); ++it)
+                store.setValue(it.key(), it.value());
+        }
         QVERIFY(m_app.load());
-        for (auto it = values.begin(); it != values.end(); ++it)
-            m_app.engine()->setProperty(it.key().toLatin1().constData(), it.value());
         m_app.find("contentView")->setProperty("showSettings", true);
         m_sheet = m_app.find<QQuickWindow>("settingsView");
         QVERIFY(QTest::qWaitForWindowActive(m_sheet));
@@ -62,23 +65,24 @@ private slots:
                                      u"Forever"_s, u"256"_s, u"0"_s}));
     }
 
-    // What a screen reader reads of each slider and the stepper: its range and
-    // value, a value it cannot reach shown at its end and not written back; and
-    // how it steps the loop count with the stepper's own actions.
+    // What a screen reader reads of each slider and the stepper: its name, range
+    // and value, a stored value it cannot reach shown at its end and not
+    // written back; and how it steps the loop count with the stepper's own
+    // actions.
     void accessibleRangesAndSteps() {
         openSheet({{u"fps"_s, 60}, {u"loopCount"_s, 50}});
         QAccessible::setActive(true);
         QStringList read;
         for (QStringView control :
              {u"fpsRow/slider", u"maxColorsRow/slider", u"lossyRow/slider", u"loopStepper"}) {
-            QAccessibleValueInterface *value =
-                QAccessible::queryAccessibleInterface(item(control))->valueInterface();
-            read << u"%1..%2: %3"_s.arg(value->minimumValue().toString(),
-                                        value->maximumValue().toString(),
-                                        value->currentValue().toString());
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(item(control));
+            QAccessibleValueInterface *value = accessible->valueInterface();
+            read << u"%1 %2..%3: %4"_s.arg(
+                accessible->text(QAccessible::Name), value->minimumValue().toString(),
+                value->maximumValue().toString(), value->currentValue().toString());
         }
-        QCOMPARE(read,
-                 (QStringList{u"6..30: 30"_s, u"32..256: 256"_s, u"0..80: 0"_s, u"0..20: 20"_s}));
+        QCOMPARE(read, (QStringList{u"FPS 6..30: 30"_s, u"Max Colors 32..256: 256"_s,
+                                    u"Lossy 0..80: 0"_s, u"Loop 0..20: 20"_s}));
         QCOMPARE(m_app.engine()->fps(), 60.0);
         QCOMPARE(m_app.engine()->loopCount(), 50);
         QAccessibleActionInterface *stepper =
@@ -89,8 +93,9 @@ private slots:
         QCOMPARE(m_app.engine()->loopCount(), 20);
     }
 
-    // Every control writes the engine at once; the width field on Return or
-    // when focus leaves it, and only what the width's rules accept. Escape
+    // Every control writes the engine at once (End: a slider's maximum); the
+    // width field on Return or when focus leaves it, and only what the width's
+    // rules accept. Escape
     // closes the sheet and undoes nothing.
     void controlsWriteAtOnce() {
         openSheet();
@@ -106,13 +111,13 @@ private slots:
         press(u"frameSkipPicker", Qt::Key_Down);
         press(u"loopStepper", Qt::Key_Up);
         press(u"maxColorsRow/slider", Qt::Key_Left);
-        press(u"lossyRow/slider", Qt::Key_Right);
+        press(u"lossyRow/slider", Qt::Key_End);
         QTest::keyClick(m_sheet, Qt::Key_Escape);
         QTRY_VERIFY(!m_sheet->isVisible());
         QStringList values;
         for (const char *name : {"fps", "width", "frameSkip", "loopCount", "maxColors", "lossy"})
             values << m_app.engine()->property(name).toString();
-        QCOMPARE(values, (QStringList{u"16"_s, u"720"_s, u"2"_s, u"1"_s, u"224"_s, u"5"_s}));
+        QCOMPARE(values, (QStringList{u"16"_s, u"720"_s, u"2"_s, u"1"_s, u"224"_s, u"80"_s}));
     }
 
     // Pressed as a screen reader does: the folder button opens the chooser,

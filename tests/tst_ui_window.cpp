@@ -82,10 +82,24 @@ private slots:
             report(Report(kind));
         for (const char *strip : {"progressStrip", "errorBanner", "resultStrip"})
             QTRY_VERIFY2(m_app.strip(strip, strips.contains(QLatin1String(strip))), strip);
-        // While converting the drop zone shows the stage and takes no clicks.
+        // While converting the drop zone shows the stage and takes no clicks
+        // and no Tab; a screen reader hears a button named by its title, and
+        // the progress as a percentage.
         const bool converting = strips.contains(u"progressStrip"_s);
-        QCOMPARE(m_app.text("dropZoneTitle"),
-                 converting ? stage : u"Drop image sequence folder here"_s);
+        const QString title = converting ? stage : u"Drop image sequence folder here"_s;
+        QCOMPARE(m_app.text("dropZoneTitle"), title);
+        QAccessible::setActive(true);
+        const auto *zone = QAccessible::queryAccessibleInterface(m_app.item("dropZone"));
+        QCOMPARE(zone->role(), QAccessible::Button);
+        QCOMPARE(zone->text(QAccessible::Name), title);
+        const auto *progress = QAccessible::queryAccessibleInterface(m_app.item("progressBar"));
+        if (converting)
+            QCOMPARE(progress->text(QAccessible::Name) + u' ' +
+                         progress->text(QAccessible::Description),
+                     u"Conversion progress 20%"_s);
+        m_app.item("settingsButton")->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_app.window(), Qt::Key_Tab);
+        QCOMPARE(m_app.item("dropZone")->hasActiveFocus(), !converting);
         m_app.click("dropZone");
         QCOMPARE(m_app.property("folderChooser", "opened").toBool(), !converting);
     }
