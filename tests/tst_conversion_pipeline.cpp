@@ -237,7 +237,7 @@ private slots:
                 index = reversed[index] % (1 << codeSize);
             std::array<unsigned char, 256> map = reversed;
             for (unsigned char &to : map)
-                to %= static_cast<unsigned char>(1 << codeSize);
+                to = static_cast<unsigned char>(to % (1 << codeSize)); // 256: unchanged
             const auto relabelled = GifLzw::relabel(coded, codeSize, map);
             QVERIFY(relabelled);
             QCOMPARE(relabelled->size(), coded.size());
