@@ -123,6 +123,9 @@ private slots:
         QTest::newRow("loop above 65535")
             << QStringList{"convert", "--loop=65536", "."} << 2 << ""
             << "loomfin convert: --loop must be from 0 to 65535 (0 = loop forever): 65536" + usage;
+        QTest::newRow("an option last, without its value")
+            << QStringList{"convert", ".", "--fps"} << 2 << ""
+            << "loomfin convert: option --fps needs a value" + usage;
         QTest::newRow("convert alone") << QStringList{"convert"} << 2 << ""
                                        << "loomfin convert: no folder or frame files given" + usage;
         // Both ends of the loop range are taken, and a lone "-" is a path.
