@@ -363,7 +363,7 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
         runs.push_back(
             rangeArguments(gifLine, ranges[k], k + 1 == ranges.size(), parts.back().native()));
     }
-    const std::vector<ProcessResult> results = runToolsInParallel(ffmpeg, runs, options);
+    const ParallelResults results = runToolsInParallel(ffmpeg, runs, options);
     const auto removeParts = [&parts] {
         for (const fs::path &part : parts)
             removeQuietly(part);
@@ -372,13 +372,12 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
         removeParts();
         return false;
     }
-    for (const ProcessResult &run : results) {
-        if (run.exitStatus != 0) {
-            removeParts();
-            fail(QCoreApplication::translate("ConversionPipeline", "FFmpeg GIF creation failed: ") +
-                 condenseToolOutput(run.exitStatus, run.outputText));
-            return false;
-        }
+    if (results.firstFailure) {
+        removeParts();
+        const ProcessResult &run = results.runs[*results.firstFailure];
+        fail(QCoreApplication::translate("ConversionPipeline", "FFmpeg GIF creation failed: ") +
+             condenseToolOutput(run.exitStatus, run.outputText));
+        return false;
     }
     const bool complete = joinGifs(parts, joined);
     if (complete)
@@ -409,20 +408,19 @@ bool Conversion::runOptimiserInRanges(const std::string &gifsicle,
         line.back() = part.native();
         runs.push_back(std::move(line));
     }
-    const std::vector<ProcessResult> results = runToolsInParallel(gifsicle, runs, options);
+    const ParallelResults results = runToolsInParallel(gifsicle, runs, options);
     removeRangeParts();
     m_rangeParts = optimised;
     if (m_control.isCancelled())
         return false;
-    for (const ProcessResult &run : results) {
-        if (run.exitStatus != 0) {
-            fail(QCoreApplication::translate("ConversionPipeline",
-                                             "gifsicle optimisation failed: ") +
-                 condenseToolOutput(run.exitStatus, run.outputText));
-            return false;
-        }
-        *toolText += run.outputText;
+    if (results.firstFailure) {
+        const ProcessResult &run = results.runs[*results.firstFailure];
+        fail(QCoreApplication::translate("ConversionPipeline", "gifsicle optimisation failed: ") +
+             condenseToolOutput(run.exitStatus, run.outputText));
+        return false;
     }
+    for (const ProcessResult &run : results.runs)
+        *toolText += run.outputText;
     *joined = joinOptimisedGifs(optimised, m_optimiserOutput) != OptimisedJoin::TooManyColours;
     removeRangeParts();
     return true;

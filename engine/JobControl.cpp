@@ -27,6 +27,22 @@ void JobControl::cancel() {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(m_wake, &one, sizeof one);
     }
+    // Under the lock, so a follower cannot go away meanwhile.
+    for (JobControl *follower : m_followers)
+        follower->cancel();
+}
+
+void JobControl::follow(JobControl *follower) {
+    std::lock_guard lock(m_mutex);
+    if (m_cancelled)
+        follower->cancel();
+    else
+        m_followers.push_back(follower);
+}
+
+void JobControl::unfollow(JobControl *follower) {
+    std::lock_guard lock(m_mutex);
+    std::erase(m_followers, follower);
 }
 
 bool JobControl::attachChild(pid_t pid) {

@@ -27,9 +27,16 @@ public:
     bool attachChild(pid_t pid);
     void detachChild(pid_t pid);
 
+    // `follower` is cancelled with this control (at once if it already is)
+    // until it is unfollowed; a group of children can so be stopped on its
+    // own without the job counting as cancelled.
+    void follow(JobControl *follower);
+    void unfollow(JobControl *follower);
+
 private:
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex;
     std::vector<pid_t> m_children;
+    std::vector<JobControl *> m_followers;
     int m_wake = -1;
 };

@@ -6,12 +6,20 @@
 
 #include "ToolRunner.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
+struct ParallelResults {
+    std::vector<ProcessResult> runs; // in the order given
+    // The run that failed first; the others still running were stopped then,
+    // so their results say nothing.
+    std::optional<std::size_t> firstFailure;
+};
+
 // Runs one child per argument list side by side (each waited on by a thread
-// of its own, so each dies with its waiter) and returns their results in
-// order. A JobControl in `options` stops all of them.
-std::vector<ProcessResult> runToolsInParallel(const std::string &executablePath,
-                                              const std::vector<std::vector<std::string>> &runs,
-                                              const RunOptions &options);
+// of its own, so each dies with its waiter). A JobControl in `options` stops
+// all of them; so does the first one that fails.
+ParallelResults runToolsInParallel(const std::string &executablePath,
+                                   const std::vector<std::vector<std::string>> &runs,
+                                   const RunOptions &options);
