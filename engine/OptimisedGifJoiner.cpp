@@ -5,35 +5,16 @@
 #include "OptimisedGifJoiner.h"
 
 #include "GifLzw.h"
+#include "GifReader.h"
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace {
 
-std::size_t colorTableBytes(unsigned char flags) {
-    return (flags & 0x80) ? 3u << ((flags & 0x07) + 1) : 0;
-}
-
 unsigned char byteAt(const std::string &data, std::size_t pos) {
     return static_cast<unsigned char>(data[pos]);
-}
-
-// The sub-blocks' data from `pos` through their terminator; nothing if cut.
-std::optional<std::string> readSubBlocks(const std::string &data, std::size_t &pos) {
-    std::string joined;
-    while (pos < data.size()) {
-        const std::size_t size = byteAt(data, pos++);
-        if (size == 0)
-            return joined;
-        if (pos + size > data.size())
-            return std::nullopt;
-        joined.append(data, pos, size);
-        pos += size;
-    }
-    return std::nullopt;
 }
 
 void writeSubBlocks(std::string_view data, std::string &out) {
@@ -53,116 +34,76 @@ int tableBits(std::size_t entries) {
     return bits;
 }
 
-struct Part {
-    std::string data;
-    std::size_t blocks = 0; // where the blocks after the header start
-};
-
-std::optional<Part> readPart(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    Part part{{std::istreambuf_iterator<char>(in), {}}, 0};
-    const std::string &data = part.data;
-    if ((!in.good() && !in.eof()) || data.size() < 13 ||
-        (data.compare(0, 6, "GIF87a") != 0 && data.compare(0, 6, "GIF89a") != 0))
-        return std::nullopt;
-    part.blocks = 13 + colorTableBytes(byteAt(data, 10));
-    if (data.size() < part.blocks)
-        return std::nullopt;
-    return part;
+// A Graphic Control Extension whose transparency flag is set.
+bool marksTransparent(const GifBlock &block) {
+    return !block.isImage() && block.label() == 0xF9 && block.bytes.size() == 8 &&
+           (byteAt(block.bytes, 3) & 0x01);
 }
 
-// Appends the part's blocks to `out`, images on the global table recoded
+// Writes the part's blocks to `out`, images on the global table recoded
 // through `map` (unless `identity`); false for anything but a complete GIF.
-bool appendRecoded(const Part &part, bool first, bool identity,
-                   const std::array<unsigned char, 256> &map, int codeSize, std::string &out) {
-    const std::string &data = part.data;
-    std::size_t pos = part.blocks;
-    std::size_t transparent = std::string::npos; // in `out`, of the pending GCE
-    while (pos < data.size()) {
-        const std::size_t start = pos;
-        const unsigned char introducer = byteAt(data, pos);
-        if (introducer == 0x3B)
-            return pos + 1 == data.size();
-        if (introducer == 0x21 && pos + 1 < data.size()) {
-            const unsigned char label = byteAt(data, pos + 1);
-            pos += 2;
-            if (!readSubBlocks(data, pos))
-                return false;
-            if (label == 0xFF && !first)
+bool writeRecoded(GifReader &in, bool first, bool identity,
+                  const std::array<unsigned char, 256> &map, int codeSize, std::ofstream &out) {
+    std::string pending; // blocks up to the next image, whose GCE may change
+    std::size_t transparent = std::string::npos; // in `pending`
+    GifBlock block;
+    while (in.next(block)) {
+        if (!block.isImage()) {
+            if (block.label() == 0xFF && !first)
                 continue; // one loop extension
-            if (label == 0xF9 && pos - start == 8 && (byteAt(data, start + 3) & 0x01))
-                transparent = out.size() + 6;
-            out.append(data, start, pos - start);
+            if (marksTransparent(block))
+                transparent = pending.size() + 6;
+            pending += block.bytes;
             continue;
         }
-        if (introducer != 0x2C || pos + 10 >= data.size())
-            return false;
-        const unsigned char flags = byteAt(data, pos + 9);
-        pos += 10 + colorTableBytes(flags);
-        if (pos >= data.size())
-            return false;
-        const std::size_t codeSizeAt = pos++;
-        const std::optional<std::string> lzw = readSubBlocks(data, pos);
-        if (!lzw)
-            return false;
+        const unsigned char flags = block.imageFlags();
+        const std::size_t codeSizeAt = block.codeSizeAt();
         if (identity || (flags & 0x80)) {
-            out.append(data, start, pos - start);
-            transparent = std::string::npos;
-            continue;
+            pending += block.bytes;
+        } else {
+            if (transparent != std::string::npos)
+                pending[transparent] = char(map[byteAt(pending, transparent)]);
+            const int imageCodeSize = byteAt(block.bytes, codeSizeAt);
+            const std::string lzw = block.imageData();
+            pending.append(block.bytes, 0, codeSizeAt);
+            if (std::optional<std::string> same = GifLzw::relabel(lzw, imageCodeSize, map)) {
+                pending.push_back(char(imageCodeSize));
+                writeSubBlocks(*same, pending);
+            } else {
+                std::optional<std::vector<unsigned char>> indices =
+                    GifLzw::decode(lzw, imageCodeSize);
+                if (!indices)
+                    return false;
+                for (unsigned char &index : *indices)
+                    index = map[index];
+                pending.push_back(char(codeSize));
+                writeSubBlocks(GifLzw::encode(*indices, codeSize), pending);
+            }
         }
-        if (transparent != std::string::npos)
-            out[transparent] = char(map[static_cast<unsigned char>(out[transparent])]);
         transparent = std::string::npos;
-        const int imageCodeSize = byteAt(data, codeSizeAt);
-        out.append(data, start, codeSizeAt - start);
-        if (std::optional<std::string> same = GifLzw::relabel(*lzw, imageCodeSize, map)) {
-            out.push_back(char(imageCodeSize));
-            writeSubBlocks(*same, out);
-            continue;
-        }
-        std::optional<std::vector<unsigned char>> indices = GifLzw::decode(*lzw, imageCodeSize);
-        if (!indices)
-            return false;
-        for (unsigned char &index : *indices)
-            index = map[index];
-        out.push_back(char(codeSize));
-        writeSubBlocks(GifLzw::encode(*indices, codeSize), out);
+        out.write(pending.data(), std::streamsize(pending.size()));
+        pending.clear();
     }
-    return false;
+    out.write(pending.data(), std::streamsize(pending.size()));
+    return in.isComplete();
 }
 
 // The indices the part's images on the global table use, and those their
 // Graphic Control Extensions mark transparent; false for a broken part.
-bool indicesOf(const Part &part, std::vector<bool> &used, std::vector<bool> &transparent) {
+bool indicesOf(GifReader &in, std::vector<bool> &used, std::vector<bool> &transparent) {
     used.assign(256, false);
     transparent.assign(256, false);
-    const std::string &data = part.data;
     int marked = -1; // of the pending GCE
-    for (std::size_t pos = part.blocks; pos < data.size();) {
-        const std::size_t start = pos;
-        const unsigned char introducer = byteAt(data, pos);
-        if (introducer == 0x3B)
-            return true;
-        if (introducer == 0x21 && pos + 1 < data.size()) {
-            pos += 2;
-            if (!readSubBlocks(data, pos))
-                return false;
-            if (byteAt(data, start + 1) == 0xF9 && pos - start == 8)
-                marked = (byteAt(data, start + 3) & 0x01) ? byteAt(data, start + 6) : -1;
+    GifBlock block;
+    while (in.next(block)) {
+        if (!block.isImage()) {
+            if (block.label() == 0xF9 && block.bytes.size() == 8)
+                marked = marksTransparent(block) ? byteAt(block.bytes, 6) : -1;
             continue;
         }
-        if (introducer != 0x2C || pos + 10 >= data.size())
-            return false;
-        const unsigned char flags = byteAt(data, pos + 9);
-        pos += 10 + colorTableBytes(flags);
-        if (pos >= data.size())
-            return false;
-        const int codeSize = byteAt(data, pos++);
-        const std::optional<std::string> lzw = readSubBlocks(data, pos);
-        if (!lzw)
-            return false;
-        if (!(flags & 0x80)) {
-            const std::optional<std::vector<bool>> indices = GifLzw::usedIndices(*lzw, codeSize);
+        if (!(block.imageFlags() & 0x80)) {
+            const std::optional<std::vector<bool>> indices =
+                GifLzw::usedIndices(block.imageData(), byteAt(block.bytes, block.codeSizeAt()));
             if (!indices)
                 return false;
             for (std::size_t i = 0; i < indices->size() && i < 256; ++i)
@@ -173,7 +114,7 @@ bool indicesOf(const Part &part, std::vector<bool> &used, std::vector<bool> &tra
         }
         marked = -1;
     }
-    return false;
+    return in.isComplete();
 }
 
 } // namespace
@@ -215,41 +156,42 @@ bool addToColourUnion(std::string &unionTable, std::string_view table,
 
 OptimisedJoin joinOptimisedGifs(const std::vector<std::filesystem::path> &parts,
                                 const std::filesystem::path &output) {
-    std::vector<Part> read;
+    // Two readings of each part, so no more than one image is held at a time:
+    // the colours first, then the recoding.
+    std::string screen; // the first part's screen descriptor
     std::string unionTable;
     std::vector<std::array<unsigned char, 256>> maps(parts.size());
     std::vector<bool> identity(parts.size(), true);
     for (std::size_t k = 0; k < parts.size(); ++k) {
-        std::optional<Part> part = readPart(parts[k]);
+        GifReader in(parts[k]);
         std::vector<bool> used, transparent;
-        if (!part || (k > 0 && part->data.compare(6, 4, read[0].data, 6, 4) != 0) ||
-            !indicesOf(*part, used, transparent))
+        if (!in.isOpen() || (k > 0 && in.header().compare(6, 4, screen, 0, 4) != 0) ||
+            !indicesOf(in, used, transparent))
             return OptimisedJoin::Failed;
-        const std::string_view table = std::string_view(part->data).substr(13, part->blocks - 13);
+        if (k == 0)
+            screen = in.header().substr(6, 7);
+        const std::string_view table = std::string_view(in.header()).substr(13);
         if (!addToColourUnion(unionTable, table, used, transparent, maps[k]))
             return OptimisedJoin::TooManyColours;
         for (std::size_t i = 0; i < 256; ++i)
             if (used[i] || transparent[i])
                 identity[k] = identity[k] && maps[k][i] == i;
-        read.push_back(std::move(*part));
     }
-    if (read.empty() || unionTable.empty())
+    if (parts.empty() || unionTable.empty())
         return OptimisedJoin::Failed;
 
     const int bits = tableBits(std::max<std::size_t>(2, unionTable.size() / 3));
     const int codeSize = std::max(2, bits);
     unionTable.resize(3u << bits, '\0');
-    std::string header = "GIF89a" + read[0].data.substr(6, 7);
+    std::string header = "GIF89a" + screen;
     header[10] = char((byteAt(header, 10) & 0x70) | 0x80 | (bits - 1));
     std::ofstream out(output, std::ios::binary | std::ios::trunc);
     out.write(header.data(), std::streamsize(header.size()));
     out.write(unionTable.data(), std::streamsize(unionTable.size()));
-    std::string blocks;
-    for (std::size_t k = 0; k < read.size(); ++k) {
-        if (!appendRecoded(read[k], k == 0, identity[k], maps[k], codeSize, blocks))
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        GifReader in(parts[k]);
+        if (!in.isOpen() || !writeRecoded(in, k == 0, identity[k], maps[k], codeSize, out))
             return OptimisedJoin::Failed;
-        out.write(blocks.data(), std::streamsize(blocks.size()));
-        blocks.clear();
     }
     out.put(char(0x3B));
     out.close();
