@@ -308,6 +308,9 @@ private:
         if (!m_control.isCancelled())
             m_reporter.postFailure(message);
     }
+    void failTool(const QString &prefix, const ProcessResult &run) {
+        fail(prefix + condenseToolOutput(run.exitStatus, run.outputText));
+    }
     // Runs a tool; false (after reporting) when it failed or the job was cancelled.
     bool runStep(const std::string &tool, const std::vector<std::string> &arguments,
                  const RunOptions &options, const QString &failurePrefix,
@@ -345,7 +348,7 @@ bool Conversion::runStep(const std::string &tool, const std::vector<std::string>
         return false;
     if (run.exitStatus == 0)
         return true;
-    fail(failurePrefix + condenseToolOutput(run.exitStatus, run.outputText));
+    failTool(failurePrefix, run);
     return false;
 }
 
@@ -363,31 +366,25 @@ bool Conversion::runGifPassInRanges(const std::string &ffmpeg,
         runs.push_back(
             rangeArguments(gifLine, ranges[k], k + 1 == ranges.size(), parts.back().native()));
     }
+    m_rangeParts = parts;
     const ParallelResults results = runToolsInParallel(ffmpeg, runs, options);
-    const auto removeParts = [&parts] {
-        for (const fs::path &part : parts)
-            removeQuietly(part);
-    };
     if (m_control.isCancelled()) {
-        removeParts();
+        removeRangeParts();
         return false;
     }
     if (results.firstFailure) {
-        removeParts();
-        const ProcessResult &run = results.runs[*results.firstFailure];
-        fail(QCoreApplication::translate("ConversionPipeline", "FFmpeg GIF creation failed: ") +
-             condenseToolOutput(run.exitStatus, run.outputText));
+        removeRangeParts();
+        failTool(QCoreApplication::translate("ConversionPipeline", "FFmpeg GIF creation failed: "),
+                 results.runs[*results.firstFailure]);
         return false;
     }
-    const bool complete = joinGifs(parts, joined);
-    if (complete)
-        m_rangeParts = parts;
-    else
-        removeParts();
-    if (!complete)
+    if (!joinGifs(parts, joined)) {
+        removeRangeParts();
         fail(QCoreApplication::translate(
             "ConversionPipeline", "FFmpeg GIF creation failed: the GIF it wrote is incomplete"));
-    return complete;
+        return false;
+    }
+    return true;
 }
 
 // gifsicle on each range of the GIF pass, side by side, joined into the
@@ -414,9 +411,9 @@ bool Conversion::runOptimiserInRanges(const std::string &gifsicle,
     if (m_control.isCancelled())
         return false;
     if (results.firstFailure) {
-        const ProcessResult &run = results.runs[*results.firstFailure];
-        fail(QCoreApplication::translate("ConversionPipeline", "gifsicle optimisation failed: ") +
-             condenseToolOutput(run.exitStatus, run.outputText));
+        failTool(
+            QCoreApplication::translate("ConversionPipeline", "gifsicle optimisation failed: "),
+            results.runs[*results.firstFailure]);
         return false;
     }
     for (const ProcessResult &run : results.runs)
